@@ -1,0 +1,96 @@
+#pragma once
+// The one connection to the data file for the whole run, and record sets over
+// it. Every value that is written is bound as a parameter; codes reach SQL
+// only as numbers that our own code formatted. Each save or delete is one
+// transaction, committed durably.
+#include <QList>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+#include <stdexcept>
+#include <vector>
+
+class QSqlDatabase;
+class QSqlError;
+
+// An engine error: locked, corrupt, read-only file, missing table or field.
+// `message` is a Japanese sentence for the user; `detail` the engine's text.
+class DbError : public std::runtime_error {
+ public:
+  DbError(QString message, QString detail);
+  QString message;
+  QString detail;
+  // The text shown to the user: message and detail on separate lines.
+  QString userText() const;
+};
+
+class Database {
+ public:
+  enum OpenResult { Opened = 0, Missing = 1, Unusable = 2 };
+
+  // Opens an existing data file and checks that it is one: an SQLite file
+  // holding every table and field the program uses, writable and not locked.
+  // On Unusable, `error` says why in Japanese. Nothing is written to the file.
+  static OpenResult open(const QString& path, QString* error = nullptr);
+  static void close();
+  static bool isOpen();
+  static QString path();
+  static QSqlDatabase connection();
+  // Name of the second connection used by the bound list grids.
+  static QString listConnectionName();
+
+  // Turns an engine error into a DbError with a Japanese message.
+  [[noreturn]] static void raise(const QSqlError& error);
+};
+
+// A transaction over the shared connection; rolls back unless committed.
+// Record sets that update or delete inside one join it instead of starting
+// their own.
+class Transaction {
+ public:
+  Transaction();
+  ~Transaction();
+  void commit();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+ private:
+  bool done_ = false;
+};
+
+// A result set of one SQL text, read whole when opened. An updatable record
+// set (always a "SELECT * FROM <table> ..." of a keyed table) can add a new
+// row, edit the current one and delete it.
+class Recordset {
+ public:
+  enum Mode { ReadOnly, Updatable };
+  explicit Recordset(const QString& sql, Mode mode = ReadOnly);
+
+  bool eof() const { return pos_ >= int(rows_.size()); }
+  bool bof() const { return rows_.empty(); }
+  bool noRow() const { return eof() && bof(); }
+  int rowCount() const { return int(rows_.size()); }
+
+  // Field of the current row (or of the row being built after addNew/edit).
+  QVariant field(const QString& name) const;
+  // A text field as text: null gives "", numbers their shortest text.
+  QString text(const QString& name) const;
+  double number(const QString& name) const;
+
+  void addNew();
+  void edit();
+  void setField(const QString& name, const QVariant& value);
+  void update();
+  void deleteRow();
+  void moveNext() { ++pos_; }
+  void close();
+
+ private:
+  QString table_;
+  Mode mode_;
+  std::vector<QSqlRecord> rows_;
+  int pos_ = 0;
+  enum class Editing { None, Adding, Editing } editing_ = Editing::None;
+  QList<QPair<QString, QVariant>> buffer_;
+  QVariant editKey_;
+};

@@ -1,0 +1,160 @@
+#include "data/schema.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace schema {
+
+QStringList Table::columnNames() const {
+  QStringList names;
+  for (const Column& c : columns) names << c.name;
+  return names;
+}
+
+const QStringList& wheelPrefixes() {
+  static const QStringList p{QStringLiteral("FL_"), QStringLiteral("FR_"), QStringLiteral("RL_"),
+                             QStringLiteral("RR_")};
+  return p;
+}
+
+const QStringList& wheelItems() {
+  static const QStringList items{
+      QStringLiteral("フェンダー高"), QStringLiteral("プリロード"), QStringLiteral("全長"),
+      QStringLiteral("アッパーout"),  QStringLiteral("アッパーin"), QStringLiteral("アッパー車高"),
+      QStringLiteral("伸"),           QStringLiteral("縮"),         QStringLiteral("バネレート"),
+      QStringLiteral("ID"),           QStringLiteral("自由長"),     QStringLiteral("備考")};
+  return items;
+}
+
+const QStringList& alignmentStandardColumns() {
+  static const QStringList cols = [] {
+    QStringList c;
+    auto triple = [&c](const QString& q, const QString& axle) {
+      c << q + axle << q + QStringLiteral("st_") + axle << q + QStringLiteral("et_") + axle;
+    };
+    const QString F = QStringLiteral("F"), R = QStringLiteral("R");
+    triple(QStringLiteral("トータルトウ"), F);
+    triple(QStringLiteral("個別トウ"), F);
+    triple(QStringLiteral("キャンバー"), F);
+    triple(QStringLiteral("キャスター"), F);
+    c << QStringLiteral("SAI");
+    triple(QStringLiteral("インクルード角"), F);
+    triple(QStringLiteral("トータルトウ"), R);
+    triple(QStringLiteral("個別トウ"), R);
+    triple(QStringLiteral("キャンバー"), R);
+    c << QStringLiteral("スラスト角");
+    return c;
+  }();
+  return cols;
+}
+
+static QList<Table> buildTables() {
+  const Column code{QStringLiteral("コード"), Type::Integer};
+  auto text = [](const QString& n) { return Column{n, Type::Text}; };
+  auto integer = [](const QString& n) { return Column{n, Type::Integer}; };
+  auto real = [](const QString& n) { return Column{n, Type::Real}; };
+
+  Table settings{kSettings, {code, text(QStringLiteral("セッティング名称")), text(QStringLiteral("登録日")),
+                             integer(QStringLiteral("ユーザー")), integer(QStringLiteral("車高調"))},
+                 true};
+  for (const QString& p : wheelPrefixes())
+    for (const QString& item : wheelItems()) settings.columns << text(p + item);
+
+  Table coil{kCoilOvers, {code, text(QStringLiteral("名称"))}, true};
+  for (const char* flag : {"ピロアッパーキャンバー調節", "ピロアッパー車高調節", "全長調整式", "ネジ式車高調整",
+                           "Cリング式車高調整", "減衰力調整式_伸縮同時", "減衰力調整式_伸縮別"})
+    for (const char* axle : {"_F", "_R"}) coil.columns << integer(QString::fromUtf8(flag) + QLatin1String(axle));
+  for (const char* num : {"減衰力_伸段", "減衰力_縮段", "バネレート", "ID", "自由長"})
+    for (const char* axle : {"_F", "_R"}) coil.columns << real(QString::fromUtf8(num) + QLatin1String(axle));
+
+  Table users{kUsers, {code}, true};
+  for (const char* f : {"名前", "フリガナ", "郵便番号", "住所1", "住所2", "電話番号", "携帯番号", "FAX番号",
+                        "メールアドレス", "備考"})
+    users.columns << text(QString::fromUtf8(f));
+
+  Table alignment{kAlignments, {code, text(QStringLiteral("アライメントコード"))}, true};
+  for (const QString& c : alignmentStandardColumns()) alignment.columns << text(c);
+  for (const char* phase : {"調整前", "調整後"})
+    for (int i = 0; i < 22; ++i)
+      alignment.columns << text(QString::fromUtf8(phase) + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
+  alignment.columns << text(QStringLiteral("タイヤサイズF")) << text(QStringLiteral("タイヤサイズR"))
+                    << integer(QStringLiteral("タイヤ外径F")) << integer(QStringLiteral("タイヤ外径R"));
+
+  Table bases{kAlignmentBases, {code, text(QStringLiteral("登録名"))}, true};
+  for (const QString& c : alignmentStandardColumns()) bases.columns << text(c);
+
+  Table version{kVersion, {text(QStringLiteral("バージョン"))}, false};
+
+  return {settings, coil, users, alignment, bases, version};
+}
+
+const QList<Table>& tables() {
+  static const QList<Table> t = buildTables();
+  return t;
+}
+
+const Table& table(const QString& name) {
+  for (const Table& t : tables())
+    if (t.name == name) return t;
+  static const Table none{};
+  return none;
+}
+
+static QString quoted(const QString& id) { return u'"' + QString(id).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
+
+bool create(QSqlDatabase& db, QString* error) {
+  QSqlQuery q(db);
+  auto run = [&](const QString& sql) {
+    if (q.exec(sql)) return true;
+    if (error) *error = q.lastError().text();
+    return false;
+  };
+  if (!db.transaction()) {
+    if (error) *error = db.lastError().text();
+    return false;
+  }
+  for (const Table& t : tables()) {
+    QStringList defs;
+    for (const Column& c : t.columns) {
+      QString def = quoted(c.name);
+      switch (c.type) {
+        case Type::Integer: def += QStringLiteral(" INTEGER"); break;
+        case Type::Real: def += QStringLiteral(" REAL"); break;
+        case Type::Text: def += QStringLiteral(" TEXT"); break;
+      }
+      if (t.keyed && c.name == QStringLiteral("コード")) def += QStringLiteral(" PRIMARY KEY");
+      defs << def;
+    }
+    if (!run(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), defs.join(QStringLiteral(", "))))) {
+      db.rollback();
+      return false;
+    }
+  }
+  q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(quoted(kVersion), quoted(QStringLiteral("バージョン"))));
+  q.addBindValue(kVersionText);
+  if (!q.exec()) {
+    if (error) *error = q.lastError().text();
+    db.rollback();
+    return false;
+  }
+  if (!db.commit()) {
+    if (error) *error = db.lastError().text();
+    return false;
+  }
+  return true;
+}
+
+QString missingPart(QSqlDatabase& db) {
+  const QStringList present = db.tables();
+  for (const Table& t : tables()) {
+    if (!present.contains(t.name)) return t.name;
+    const QSqlRecord rec = db.record(t.name);
+    for (const Column& c : t.columns)
+      if (rec.indexOf(c.name) < 0) return t.name + u'.' + c.name;
+  }
+  return QString();
+}
+
+}  // namespace schema

@@ -1,0 +1,52 @@
+#pragma once
+// The tables of the data file "Setting.MDB" with their Japanese field names,
+// which are part of the stored format. Field lists are in the order the
+// screens write them.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QSqlDatabase;
+
+namespace schema {
+
+enum class Type { Integer, Real, Text };
+
+struct Column {
+  QString name;
+  Type type;
+};
+
+struct Table {
+  QString name;
+  QList<Column> columns;
+  bool keyed;  // コード is the primary key
+  QStringList columnNames() const;
+};
+
+inline const QString kSettings = QStringLiteral("セッティング");
+inline const QString kCoilOvers = QStringLiteral("車高調マスタ");
+inline const QString kUsers = QStringLiteral("ユーザー");
+inline const QString kAlignments = QStringLiteral("アライメント");
+inline const QString kAlignmentBases = QStringLiteral("アライメントマスタ");
+inline const QString kVersion = QStringLiteral("バージョン情報");
+inline const QString kVersionText = QStringLiteral("1.00");
+
+const QList<Table>& tables();
+const Table& table(const QString& name);
+
+// Wheel prefixes FL_, FR_, RL_, RR_ and the twelve per-wheel items.
+const QStringList& wheelPrefixes();
+const QStringList& wheelItems();
+// The 26 standard-value columns shared by アライメント and アライメントマスタ.
+const QStringList& alignmentStandardColumns();
+
+// Creates all six tables and the version row in an empty database.
+// Returns false with the engine's message on failure.
+bool create(QSqlDatabase& db, QString* error);
+
+// Checks that every table and field the program uses is present.
+// Returns the first missing "table" or "table.field", empty when complete.
+QString missingPart(QSqlDatabase& db);
+
+}  // namespace schema

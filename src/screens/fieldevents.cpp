@@ -1,0 +1,77 @@
+#include "screens/fieldevents.h"
+
+#include "screens/keys.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QWidget>
+
+FieldEvents::FieldEvents(QWidget* window, FieldHandler* handler)
+    : QObject(window), window_(window), handler_(handler) {}
+
+void FieldEvents::watchWindow() {
+  window_->installEventFilter(this);
+  for (QWidget* w : window_->findChildren<QWidget*>()) w->installEventFilter(this);
+}
+
+void FieldEvents::addField(QWidget* field) {
+  fields_.insert(field);
+  field->installEventFilter(this);
+  if (auto* combo = qobject_cast<QComboBox*>(field)) {
+    if (QLineEdit* e = combo->lineEdit()) {
+      proxies_.insert(e);
+      e->installEventFilter(this);
+    }
+  }
+}
+
+QWidget* FieldEvents::fieldOf(QObject* watched) const {
+  if (auto* w = qobject_cast<QWidget*>(watched)) {
+    if (fields_.contains(w)) return w;
+    if (proxies_.contains(watched)) return w->parentWidget();
+  }
+  return nullptr;
+}
+
+bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyRelease:
+      lastKey_ = nullptr;
+      return false;
+    case QEvent::KeyPress: {
+      // A key that a child ignores travels up to its parents; act once.
+      if (event == lastKey_) return false;
+      lastKey_ = event;
+      auto* ke = static_cast<QKeyEvent*>(event);
+      const int code = keyCode(ke);
+      QWidget* field = fieldOf(watched);
+      bool consumed = false;
+      if (field) consumed = handler_->fieldKeyDown(field, code, ke);
+      if (Key::isFunctionKey(code)) {
+        handler_->ChkFunctionKey(code);
+        consumed = true;
+      }
+      if (field && (code == Key::Enter || code == Key::Esc)) consumed = true;
+      return consumed;
+    }
+    case QEvent::FocusIn:
+      if (QWidget* f = fieldOf(watched)) {
+        // A combo box and its line edit both receive focus; count the combo.
+        if (proxies_.contains(watched)) return false;
+        handler_->fieldFocusIn(f);
+      }
+      return false;
+    case QEvent::FocusOut:
+      if (QWidget* f = fieldOf(watched)) {
+        if (proxies_.contains(watched)) return false;
+        auto* fe = static_cast<QFocusEvent*>(event);
+        // A popup (the combo box's list) taking the focus is not leaving.
+        if (fe->reason() == Qt::PopupFocusReason) return false;
+        handler_->fieldFocusOut(f);
+      }
+      return false;
+    default:
+      return false;
+  }
+}

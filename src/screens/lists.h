@@ -1,0 +1,15 @@
+#pragma once
+// Filling the user and coil-over drop-down lists, and matching their text.
+#include <QString>
+
+class QComboBox;
+
+// Clears the list and fills it: "0000:なし" then one item per user.
+void FillUserList(QComboBox* list);
+// Clears the list and fills it: "00:なし" then one item per product.
+void FillCoilOverList(QComboBox* list);
+
+// The text of the first item whose first `width` characters, read as a
+// number, equal the number at the start of `text`; the first item when none
+// does or the text is blank.
+QString matchListItem(const QComboBox* list, const QString& text, int width);

@@ -1,0 +1,1 @@
+// Setting entry: the main window fields and their record routines.
