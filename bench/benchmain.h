@@ -1,0 +1,28 @@
+#pragma once
+// Benchmarks: each bench_*.cpp registers its cases with ASHIMEMO_BENCH; the
+// shared main runs them (all, or those whose name contains the first
+// argument) and prints one line per measured figure.
+#include <QElapsedTimer>
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace bench {
+struct Case {
+  const char* name;
+  std::function<void()> run;
+};
+QList<Case>& cases();
+struct Registrar {
+  Registrar(const char* name, std::function<void()> run) { cases().append({name, std::move(run)}); }
+};
+// Prints "name: value unit" aligned.
+void report(const QString& what, double value, const QString& unit);
+// Runs `fn` `repeat` times and returns the median time of one run in ms.
+double medianMs(int repeat, const std::function<void()>& fn);
+}  // namespace bench
+
+#define ASHIMEMO_BENCH(id, name) \
+  static void id();              \
+  static bench::Registrar registrar_##id(name, id); \
+  static void id()
