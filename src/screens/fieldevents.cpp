@@ -58,16 +58,24 @@ bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusIn:
       if (QWidget* f = fieldOf(watched)) {
         // A combo box and its line edit both receive focus; count the combo.
-        if (proxies_.contains(watched)) return false;
+        if (proxies_.contains(watched) || f == logicalFocus_) return false;
+        // The previous field lost the focus while the window was inactive.
+        if (QWidget* before = logicalFocus_) {
+          logicalFocus_ = nullptr;
+          handler_->fieldFocusOut(before);
+        }
+        logicalFocus_ = f;
         handler_->fieldFocusIn(f);
       }
       return false;
     case QEvent::FocusOut:
       if (QWidget* f = fieldOf(watched)) {
         if (proxies_.contains(watched)) return false;
-        auto* fe = static_cast<QFocusEvent*>(event);
-        // A popup (the combo box's list) taking the focus is not leaving.
-        if (fe->reason() == Qt::PopupFocusReason) return false;
+        const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+        // A popup list, a message box or another window taking the focus
+        // is not leaving the field.
+        if (why == Qt::PopupFocusReason || why == Qt::ActiveWindowFocusReason) return false;
+        if (logicalFocus_ == f) logicalFocus_ = nullptr;
         handler_->fieldFocusOut(f);
       }
       return false;

@@ -44,4 +44,7 @@ class FieldEvents : public QObject {
   QSet<QWidget*> fields_;
   QSet<QObject*> proxies_;
   const QEvent* lastKey_ = nullptr;
+  // The field that has the focus as the handlers saw it. Focus that leaves
+  // for a message box or another window and comes back is no visit.
+  QWidget* logicalFocus_ = nullptr;
 };

@@ -68,7 +68,9 @@ namespace {
 // input method) to what still fits.
 class ByteBudget : public QObject {
  public:
+  static constexpr const char* kName = "ashimemo-byte-budget";
   ByteBudget(QLineEdit* field) : QObject(field), field_(field), accepted_(field->text()) {
+    setObjectName(QString::fromLatin1(kName));
     connect(field, &QLineEdit::textEdited, this, &ByteBudget::edited);
     connect(field, &QLineEdit::textChanged, this, [this](const QString& t) {
       if (!inEdit_) accepted_ = t;  // programmatic setText
@@ -117,7 +119,9 @@ class ByteBudget : public QObject {
 };
 
 ByteBudget* budgetOf(QLineEdit* field) {
-  auto* b = field->findChild<ByteBudget*>(QString(), Qt::FindDirectChildrenOnly);
+  // Found by name: the class has no meta-object of its own to cast by.
+  auto* b = static_cast<ByteBudget*>(
+      field->findChild<QObject*>(QString::fromLatin1(ByteBudget::kName), Qt::FindDirectChildrenOnly));
   if (!b) {
     b = new ByteBudget(field);
     field->installEventFilter(b);

@@ -1,1 +1,0 @@
-// Setting entry: the main window fields and their record routines.
