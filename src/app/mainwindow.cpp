@@ -79,6 +79,11 @@ QPushButton* Setting::button(const QString& name, const QString& caption) {
   return p;
 }
 
+void Setting::showEvent(QShowEvent* event) {
+  Msg::logEvent(QStringLiteral("main window shown"));
+  QWidget::showEvent(event);
+}
+
 void Setting::startUp() {
   form_->Init_Setting();
   form_->focusCode();

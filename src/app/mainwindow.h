@@ -26,6 +26,9 @@ class Setting : public QWidget {
   void S_Master_Call_Click();
   void User_Master_Call_Click();
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   QPushButton* button(const QString& name, const QString& caption);
   SettingForm* form_;

@@ -72,8 +72,11 @@ class ByteBudget : public QObject {
   ByteBudget(QLineEdit* field) : QObject(field), field_(field), accepted_(field->text()) {
     setObjectName(QString::fromLatin1(kName));
     connect(field, &QLineEdit::textEdited, this, &ByteBudget::edited);
-    connect(field, &QLineEdit::textChanged, this, [this](const QString& t) {
-      if (!inEdit_) accepted_ = t;  // programmatic setText
+    // Programmatic changes are accepted as they come. The signal's argument
+    // is not used: after a correction made while the field is still
+    // emitting, it carries the text from before the correction.
+    connect(field, &QLineEdit::textChanged, this, [this] {
+      if (!inEdit_) accepted_ = field_->text();
     });
   }
   int budget = 0;

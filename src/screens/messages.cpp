@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -29,8 +30,30 @@ class BoxSeam : public MessageSeam {
   }
 };
 
+// For tests that run the program as a child process: with the environment
+// variable ASHIMEMO_TEST_MESSAGES naming a file, messages are written there
+// (one line each: title, text, buttons, icon) instead of being shown, and
+// answered OK / No.
+class FileSeam : public MessageSeam {
+ public:
+  explicit FileSeam(QString path) : path_(std::move(path)) {}
+  bool show(const MessageRequest& r) override {
+    Msg::logEvent(r.title + u'\t' + QString(r.text).replace(u'\n', QStringLiteral("\\n")) + u'\t' +
+                  (r.buttons == MessageRequest::Buttons::YesNo ? QStringLiteral("YesNo") : QStringLiteral("OK")) +
+                  u'\t' + (r.icon == MessageRequest::Icon::Critical ? QStringLiteral("Critical") : QStringLiteral("None")));
+    return r.buttons == MessageRequest::Buttons::Ok;
+  }
+  QString path_;
+};
+
 BoxSeam boxSeam;
-MessageSeam* current = &boxSeam;
+
+MessageSeam* initialSeam() {
+  static FileSeam fileSeam(qEnvironmentVariable("ASHIMEMO_TEST_MESSAGES"));
+  return fileSeam.path_.isEmpty() ? static_cast<MessageSeam*>(&boxSeam) : &fileSeam;
+}
+
+MessageSeam* current = initialSeam();
 
 bool ask(QWidget* parent, const QString& title, const QString& text, MessageRequest::Buttons b,
          MessageRequest::Icon i) {
@@ -59,6 +82,12 @@ void noticeYesNo(QWidget* p, const QString& t, const QString& s) {
   ask(p, t, s, MessageRequest::Buttons::YesNo, MessageRequest::Icon::None);
 }
 void dbError(QWidget* p, const QString& t, const DbError& e) { refuse(p, t, e.userText()); }
-void setSeam(MessageSeam* s) { current = s ? s : &boxSeam; }
+void setSeam(MessageSeam* s) { current = s ? s : initialSeam(); }
+void logEvent(const QString& line) {
+  const QString path = qEnvironmentVariable("ASHIMEMO_TEST_MESSAGES");
+  if (path.isEmpty()) return;
+  QFile f(path);
+  if (f.open(QIODevice::Append | QIODevice::Text)) f.write(line.toUtf8() + '\n');
+}
 MessageSeam* seam() { return current; }
 }  // namespace Msg

@@ -37,6 +37,10 @@ void noticeYesNo(QWidget* parent, const QString& title, const QString& text);
 // An engine error: critical icon, OK, the error's Japanese text.
 void dbError(QWidget* parent, const QString& title, const DbError& error);
 
+// Appends a line to the message log of a program run by a test (see
+// messages.cpp); does nothing in normal use.
+void logEvent(const QString& line);
+
 // The seam in use; nullptr restores the real message boxes.
 void setSeam(MessageSeam* seam);
 MessageSeam* seam();

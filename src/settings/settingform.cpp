@@ -636,6 +636,8 @@ void SettingForm::fieldFocusIn(QWidget* field) {
     } catch (const DbError& e) {
       Msg::dbError(this, caption(), e);
     }
+    // A list's text is selected on entry, so that typing replaces it.
+    static_cast<QComboBox*>(field)->lineEdit()->selectAll();
   }
   int w = 0, item = 0;
   if (locateWheel(field, &w, &item)) {
