@@ -3,7 +3,10 @@
 #include "screens/look.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <QWidget>
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -29,8 +32,24 @@ double bench::medianMs(int repeat, const std::function<void()>& fn) {
   return t[t.size() / 2];
 }
 
+// The bare Qt program that start-up is compared with: one empty window,
+// shown, then "idle" on standard output once the event loop is idle.
+static int bareWindow(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QWidget w;
+  w.resize(800, 600);
+  w.show();
+  QTimer::singleShot(0, &app, [&] {
+    std::printf("idle\n");
+    std::fflush(stdout);
+    app.quit();
+  });
+  return app.exec();
+}
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (argc > 1 && std::strcmp(argv[1], "--bare-window") == 0) return bareWindow(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Ashimemo"));
   setUpLookAndLanguage(app);

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 Setting::Setting(QWidget* parent) : QWidget(parent), form_(new SettingForm(this)) {
@@ -81,6 +82,7 @@ QPushButton* Setting::button(const QString& name, const QString& caption) {
 
 void Setting::showEvent(QShowEvent* event) {
   Msg::logEvent(QStringLiteral("main window shown"));
+  QTimer::singleShot(0, this, [] { Msg::logEvent(QStringLiteral("main window idle")); });
   QWidget::showEvent(event);
 }
 

@@ -10,6 +10,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <sqlite3.h>
+
 namespace {
 const QString kMain = QStringLiteral("ashimemo");
 const QString kList = QStringLiteral("ashimemo-list");
@@ -127,6 +129,26 @@ bool Database::isOpen() { return QSqlDatabase::contains(kMain) && QSqlDatabase::
 QString Database::path() { return openPath; }
 QSqlDatabase Database::connection() { return QSqlDatabase::database(kMain, false); }
 QString Database::listConnectionName() { return kList; }
+
+QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
+  QList<std::pair<double, QString>> rows;
+  const QVariant handle = connection().driver()->handle();
+  auto* db = handle.isValid() ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
+  if (!db) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
+  sqlite3_stmt* stmt = nullptr;
+  const QByteArray text = sql.toUtf8();
+  int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr);
+  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+    if ((rc = sqlite3_step(stmt)) != SQLITE_ROW) break;
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+    rows.append({sqlite3_column_double(stmt, 0),
+                 name ? QString::fromUtf8(name, sqlite3_column_bytes(stmt, 1)).trimmed() : QString()});
+  }
+  const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+  sqlite3_finalize(stmt);
+  if (!error.isEmpty()) raise(QSqlError(error, error, QSqlError::StatementError));
+  return rows;
+}
 
 Transaction::Transaction() {
   if (transactionDepth++ == 0) {

@@ -39,6 +39,11 @@ class Database {
   // Name of the second connection used by the bound list grids.
   static QString listConnectionName();
 
+  // The first two columns of every row of a query, as (number, trimmed
+  // text): the drop-down lists of codes and names, read straight from the
+  // engine because they hold up to 9,999 rows and are refilled often.
+  static QList<std::pair<double, QString>> codesAndNames(const QString& sql);
+
   // Turns an engine error into a DbError with a Japanese message.
   [[noreturn]] static void raise(const QSqlError& error);
 };

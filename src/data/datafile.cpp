@@ -43,12 +43,29 @@ QString NextUserCode() { return NextCode(UserCodes); }
 QString NextAlignmentBaseCode() { return NextCode(AlignmentBaseCodes); }
 QString NextCoilOverCode() { return NextCode(CoilOverCodes); }
 
-static QStringList listItems(const QString& none, const QString& sql, const QString& nameField, const QString& pattern) {
-  QStringList items{none};
-  Recordset rs(sql);
-  for (; !rs.eof(); rs.moveNext())
-    items << numfmt::format(rs.number(QStringLiteral("コード")), pattern) + u':' + rs.text(nameField).trimmed();
-  rs.close();
+static QStringList listItems(const QString& none, const QString& sql, int width) {
+  const auto rows = Database::codesAndNames(sql);
+  QStringList items;
+  items.reserve(rows.size() + 1);
+  items << none;
+  for (const auto& [code, name] : rows) {
+    if (code >= 0 && code < 1e9 && code == double(qint64(code))) {
+      // "0012:name" built in place: this runs for every row of the list.
+      QString text(width + 1 + name.size(), Qt::Uninitialized);
+      QChar* out = text.data();
+      qint64 c = qint64(code);
+      int digits = 1;
+      for (qint64 v = c; v >= 10; v /= 10) ++digits;
+      const int pad = qMax(width, digits);
+      if (pad > width) text.resize(pad + 1 + name.size()), out = text.data();
+      for (int i = pad - 1; i >= 0; --i, c /= 10) out[i] = QChar(u'0' + int(c % 10));
+      out[pad] = u':';
+      std::copy(name.cbegin(), name.cend(), out + pad + 1);
+      items << text;
+    } else {
+      items << numfmt::format(code, QString(width, u'0')) + u':' + name;
+    }
+  }
   return items;
 }
 
@@ -56,12 +73,12 @@ QStringList userListItems() {
   return listItems(QStringLiteral("0000:なし"),
                    QStringLiteral("SELECT ユーザー.コード, ユーザー.名前 From ユーザー ") +
                        QStringLiteral("ORDER BY ユーザー.コード"),
-                   QStringLiteral("名前"), QStringLiteral("0000"));
+                   4);
 }
 
 QStringList coilOverListItems() {
   return listItems(QStringLiteral("00:なし"),
                    QStringLiteral("SELECT 車高調マスタ.コード, 車高調マスタ.名称 From 車高調マスタ ") +
                        QStringLiteral("ORDER BY 車高調マスタ.コード"),
-                   QStringLiteral("名称"), QStringLiteral("00"));
+                   2);
 }

@@ -36,13 +36,17 @@ QWidget* FieldEvents::fieldOf(QObject* watched) const {
 
 bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
-    case QEvent::KeyRelease:
-      lastKey_ = nullptr;
-      return false;
     case QEvent::KeyPress: {
-      // A key that a child ignores travels up to its parents; act once.
-      if (event == lastKey_) return false;
+      // A key that a child ignores travels up to its parents, and a combo
+      // box hands its keys on to its line edit: act once. (A new event may
+      // reuse the address of an earlier one, but it is then delivered to
+      // the control itself again, not passed between relatives.)
+      auto* w = qobject_cast<QWidget*>(watched);
+      if (event == lastKey_ && w && lastKeyWidget_ && w != lastKeyWidget_ &&
+          (w->isAncestorOf(lastKeyWidget_) || lastKeyWidget_->isAncestorOf(w)))
+        return false;
       lastKey_ = event;
+      lastKeyWidget_ = w;
       auto* ke = static_cast<QKeyEvent*>(event);
       const int code = keyCode(ke);
       QWidget* field = fieldOf(watched);

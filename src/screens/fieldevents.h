@@ -4,6 +4,8 @@
 // window's ChkFunctionKey and the focus and key events of the registered
 // fields to the window's own handlers.
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <QSet>
 
 class QWidget;
@@ -44,6 +46,7 @@ class FieldEvents : public QObject {
   QSet<QWidget*> fields_;
   QSet<QObject*> proxies_;
   const QEvent* lastKey_ = nullptr;
+  QPointer<QWidget> lastKeyWidget_;
   // The field that has the focus as the handlers saw it. Focus that leaves
   // for a message box or another window and comes back is no visit.
   QWidget* logicalFocus_ = nullptr;

@@ -76,6 +76,9 @@ SettingForm::SettingForm(QWidget* parent) : QWidget(parent), events_(new FieldEv
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setMaxVisibleItems(20);
+    // Sized by the layout, never by scanning up to 9,999 items.
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(20);
     c->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
   }
   nameControl(user_, QStringLiteral("ユーザー"));
@@ -263,16 +266,22 @@ int SettingForm::Load_Setting() {
       for (int i = 0; i < WheelItemCount; ++i)
         r.wheel[size_t(w)][size_t(i)] = rs.text(prefixes[w] + items[i]).trimmed();
     rs.close();
-    // Lists are refilled so that a user or product added since they were
-    // last filled is found rather than shown (and later saved) as none.
-    FillUserList(user_);
-    FillCoilOverList(coilOver_);
+    // A user or product added since its list was last filled is not in it:
+    // the list is refilled then, rather than showing (and later saving) none.
+    r.user = matchListItem(user_, QString::number(userCode), 4);
+    if (userCode != 0 && numfmt::codeValue(r.user.left(4)) != userCode) {
+      FillUserList(user_);
+      r.user = matchListItem(user_, QString::number(userCode), 4);
+    }
+    r.coilOver = matchListItem(coilOver_, QString::number(coilCode), 2);
+    if (coilCode != 0 && numfmt::codeValue(r.coilOver.left(2)) != coilCode) {
+      FillCoilOverList(coilOver_);
+      r.coilOver = matchListItem(coilOver_, QString::number(coilCode), 2);
+    }
   } catch (const DbError& e) {
     Msg::dbError(this, caption(), e);
     return 0;
   }
-  r.user = matchListItem(user_, QString::number(userCode), 4);
-  r.coilOver = matchListItem(coilOver_, QString::number(coilCode), 2);
   setAllTexts(r);
   Read_SMasterPara(coilOver_->currentText());
   return 1;

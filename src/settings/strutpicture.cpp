@@ -2,13 +2,28 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 
 StrutPicture::StrutPicture(bool mirrored, QWidget* parent) : QWidget(parent), mirrored_(mirrored) {
   setMinimumSize(120, 180);
 }
 
 void StrutPicture::paintEvent(QPaintEvent*) {
-  QPainter p(this);
+  // Drawn once per size and side, then reused by every panel.
+  static QPixmap cache[2];
+  QPixmap& pix = cache[mirrored_ ? 1 : 0];
+  const qreal dpr = devicePixelRatioF();
+  if (pix.size() != size() * dpr) {
+    pix = QPixmap(size() * dpr);
+    pix.setDevicePixelRatio(dpr);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    draw(p);
+  }
+  QPainter(this).drawPixmap(0, 0, pix);
+}
+
+void StrutPicture::draw(QPainter& p) {
   p.setRenderHint(QPainter::Antialiasing);
   // Drawn on a 130 x 200 grid, scaled to the widget.
   const double sx = width() / 130.0, sy = height() / 200.0;

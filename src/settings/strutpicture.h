@@ -4,6 +4,8 @@
 // loaded, so that it is sharp at any size.
 #include <QWidget>
 
+class QPainter;
+
 class StrutPicture : public QWidget {
  public:
   // `mirrored`: drawn for a right-hand wheel.
@@ -14,5 +16,6 @@ class StrutPicture : public QWidget {
   void paintEvent(QPaintEvent*) override;
 
  private:
+  void draw(QPainter& p);
   bool mirrored_;
 };

@@ -1,0 +1,192 @@
+// Start-up to the main window shown and idle, beside a bare Qt window; the
+// code proposal and list filling on full tables; loading and saving a
+// setting beside a bare prepared UPDATE with the same durability.
+#include "app/mainwindow.h"
+#include "benchmain.h"
+#include "bigdata.h"
+#include "data/database.h"
+#include "data/datafile.h"
+#include "data/rules.h"
+#include "data/schema.h"
+#include "screens/lists.h"
+#include "screens/messages.h"
+#include "settings/settingform.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct YesSeam : MessageSeam {
+  bool show(const MessageRequest&) override { return true; }
+};
+
+void settle(QWidget* w) {
+  w->show();
+  (void)QTest::qWaitForWindowExposed(w);
+  QApplication::processEvents();
+}
+
+struct BigDir {
+  QTemporaryDir dir;
+  QString old = QDir::currentPath();
+  BigDir() {
+    QDir::setCurrent(dir.path());
+    makeBigDataFile(dir.filePath(kDataFileName));
+  }
+  ~BigDir() {
+    CloseDataFile();
+    QDir::setCurrent(old);
+  }
+};
+
+}  // namespace
+
+// Milliseconds from starting `program` until `ready` says it is idle.
+static double timeToIdle(const QString& program, const QStringList& args, const QString& workDir,
+                         const std::function<bool(QProcess&)>& ready) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("ASHIMEMO_TEST_MESSAGES"), QDir(workDir).filePath(QStringLiteral("bench.log")));
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(workDir);
+  QFile::remove(QDir(workDir).filePath(QStringLiteral("bench.log")));
+  QElapsedTimer t;
+  t.start();
+  p.start(program, args);
+  p.waitForStarted();
+  while (!ready(p)) {
+    if (t.elapsed() > 20000) break;
+    QThread::usleep(200);
+  }
+  const double ms = double(t.nsecsElapsed()) / 1e6;
+  p.kill();
+  p.waitForFinished();
+  return ms;
+}
+
+ASHIMEMO_BENCH(startup, "startup") {
+  BigDir big;
+  const QString self = QCoreApplication::applicationFilePath();
+  const QString ashimemo = QCoreApplication::applicationDirPath() + QStringLiteral("/ashimemo");
+  const QString log = QDir(big.dir.path()).filePath(QStringLiteral("bench.log"));
+  auto bareReady = [](QProcess& p) {
+    p.waitForReadyRead(1);
+    return p.readAllStandardOutput().contains("idle") || p.state() == QProcess::NotRunning;
+  };
+  auto ourReady = [&log](QProcess& p) {
+    QFile f(log);
+    return (f.open(QIODevice::ReadOnly) && f.readAll().contains("main window idle")) || p.state() == QProcess::NotRunning;
+  };
+  std::vector<double> bare, ours;
+  for (int i = 0; i < 15; ++i) {
+    bare.push_back(timeToIdle(self, {QStringLiteral("--bare-window")}, big.dir.path(), bareReady));
+    ours.push_back(timeToIdle(ashimemo, {}, big.dir.path(), ourReady));
+  }
+  std::sort(bare.begin(), bare.end());
+  std::sort(ours.begin(), ours.end());
+  const double b = bare[bare.size() / 2], o = ours[ours.size() / 2];
+  bench::report(QStringLiteral("bare Qt program: start to one empty window idle"), b, QStringLiteral("ms"));
+  bench::report(QStringLiteral("ashimemo: start to main window idle (9,999 settings/users)"), o, QStringLiteral("ms"));
+  bench::report(QStringLiteral("ratio ashimemo / bare"), o / b, QStringLiteral("x"));
+
+  // Building the window in a running program, without process start.
+  OpenDataFile();
+  InitMonthDays();
+  bench::report(QStringLiteral("main window built, cleared and shown (in process)"), bench::medianMs(9, [] {
+                  Setting window;
+                  window.startUp();
+                  settle(&window);
+                }),
+                QStringLiteral("ms"));
+  CloseDataFile();
+
+  OpenDataFile();
+  bench::report(QStringLiteral("NextSettingCode on 9,999 settings"), bench::medianMs(50, [] { NextSettingCode(); }),
+                QStringLiteral("ms"));
+  bench::report(QStringLiteral("NextUserCode on 9,999 users"), bench::medianMs(50, [] { NextUserCode(); }),
+                QStringLiteral("ms"));
+  bench::report(QStringLiteral("NextCoilOverCode on 99 products"), bench::medianMs(50, [] { NextCoilOverCode(); }),
+                QStringLiteral("ms"));
+  QComboBox list;
+  list.setEditable(true);
+  bench::report(QStringLiteral("FillUserList with 9,999 users"), bench::medianMs(15, [&] { FillUserList(&list); }),
+                QStringLiteral("ms"));
+  bench::report(QStringLiteral("FillCoilOverList with 99 products"),
+                bench::medianMs(15, [&] { FillCoilOverList(&list); }), QStringLiteral("ms"));
+}
+
+ASHIMEMO_BENCH(settingLoadSave, "setting load and save") {
+  BigDir big;
+  OpenDataFile();
+  InitMonthDays();
+  YesSeam yes;
+  Msg::setSeam(&yes);
+  Setting window;
+  window.startUp();
+  settle(&window);
+  SettingForm* form = window.form();
+  QLineEdit* code = form->codeField();
+  int n = 0;
+  const double load = bench::medianMs(101, [&] {
+    // Enter in the code field with another code each time, so that it loads.
+    code->setFocus();
+    code->setText(QString::number(5000 + (n++ % 50) * 7));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(code, &enter);
+  });
+  bench::report(QStringLiteral("load a setting by code (Enter, fields filled, capabilities applied)"), load,
+                QStringLiteral("ms"));
+  code->setText(QStringLiteral("5000"));
+  form->Load_Setting();
+  const double save = bench::medianMs(51, [&] { form->Save_Setting(); });
+  bench::report(QStringLiteral("save a setting (overwrite, durable commit)"), save, QStringLiteral("ms"));
+  Msg::setSeam(nullptr);
+
+  // The same row written by a bare prepared UPDATE with the same durability.
+  QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-bare"));
+  db.setDatabaseName(Database::path());
+  db.open();
+  QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
+  QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+  const QStringList cols = schema::table(schema::kSettings).columnNames();
+  QStringList sets;
+  for (const QString& c : cols) sets << u'"' + c + QStringLiteral("\"=?");
+  QSqlQuery q(db);
+  q.prepare(QStringLiteral("UPDATE セッティング SET %1 WHERE コード=?").arg(sets.join(u',')));
+  const SettingRecord r = form->values();
+  const double bare = bench::medianMs(51, [&] {
+    db.transaction();
+    int i = 0;
+    q.bindValue(i++, 5000);
+    q.bindValue(i++, r.name);
+    q.bindValue(i++, r.year + r.month + r.day);
+    q.bindValue(i++, 5000);
+    q.bindValue(i++, 1);
+    for (const auto& w : r.wheel)
+      for (const QString& v : w) q.bindValue(i++, v);
+    q.bindValue(i++, 5000);
+    q.exec();
+    db.commit();
+  });
+  q = QSqlQuery();
+  db.close();
+  db = QSqlDatabase();
+  QSqlDatabase::removeDatabase(QStringLiteral("bench-bare"));
+  bench::report(QStringLiteral("bare prepared UPDATE of the same row, durable"), bare, QStringLiteral("ms"));
+  bench::report(QStringLiteral("ratio save / bare update"), save / bare, QStringLiteral("x"));
+}

@@ -1,0 +1,8 @@
+#pragma once
+// A data file of the largest size the workshop reaches: 9,999 settings,
+// 99 coil-over products, 9,999 users, one alignment record per tenth
+// setting, 50 alignment base masters.
+#include <QString>
+
+// Creates the file at `path` (which must not exist) and fills it.
+void makeBigDataFile(const QString& path);
