@@ -8,6 +8,9 @@
 #include <functional>
 
 class AraimentPrint : public SheetScreen {
+  Q_OBJECT
+
+
  public:
   AraimentPrint(QWidget* parent, std::function<SettingRecord()> setting,
                 std::function<AlignmentRecord()> alignment);

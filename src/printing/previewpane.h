@@ -8,6 +8,9 @@
 #include <QScrollArea>
 
 class PreviewPane : public QScrollArea {
+  Q_OBJECT
+
+
  public:
   explicit PreviewPane(QWidget* parent = nullptr);
   void setDocument(const PrintDocument& document);

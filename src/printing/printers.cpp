@@ -111,7 +111,9 @@ bool writePdf(const PrintDocument& doc, const QString& path, QString* error) {
 
 bool samePaper(const QPageSize& a, const QPageSize& b) {
   if (!a.isValid() || !b.isValid()) return false;
-  if (a.id() != QPageSize::Custom && a.id() == b.id()) return true;
+  // Standard sizes are the same only by name (A4 Small is not A4, though
+  // of the same dimensions); a custom size matches by its dimensions.
+  if (a.id() != QPageSize::Custom && b.id() != QPageSize::Custom) return a.id() == b.id();
   const QSizeF sa = a.size(QPageSize::Millimeter), sb = b.size(QPageSize::Millimeter);
   return std::abs(sa.width() - sb.width()) <= 0.5 && std::abs(sa.height() - sb.height()) <= 0.5;
 }

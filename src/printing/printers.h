@@ -43,5 +43,6 @@ QString choosePdfPath(QWidget* parent, const QString& suggestedPath);
 // appears only when it was written completely.
 bool writePdf(const PrintDocument& document, const QString& path, QString* error);
 
-// The same paper, by standard size or by dimensions within half a millimetre.
+// The same paper: the same standard size, or for a custom size the same
+// dimensions within half a millimetre.
 bool samePaper(const QPageSize& a, const QPageSize& b);

@@ -17,6 +17,9 @@ class QScrollBar;
 // typed: while it is locked, keys and the wheel do not change it. Opening
 // the drop-down unlocks it and closing it locks it again.
 class LockedList : public QComboBox {
+  Q_OBJECT
+
+
  public:
   explicit LockedList(QWidget* parent = nullptr) : QComboBox(parent) {}
   bool locked = true;
@@ -30,6 +33,9 @@ class LockedList : public QComboBox {
 };
 
 class PrnInfSet : public QDialog {
+  Q_OBJECT
+
+
  public:
   explicit PrnInfSet(QWidget* parent = nullptr);
 

@@ -9,8 +9,16 @@
 #include <cmath>
 
 QSizeF PrintDocument::sizeTwips() const {
-  const QSizeF points = pageSize.isValid() ? pageSize.sizePoints() : QPageSize(QPageSize::A4).sizePoints();
-  const QSizeF twips = points * 20.0;
+  const QPageSize size = pageSize.isValid() ? pageSize : QPageSize(QPageSize::A4);
+  // From the size as the paper is defined, so that no unit rounds it.
+  double perUnit = 20.0;  // points
+  switch (size.definitionUnits()) {
+    case QPageSize::Millimeter: perUnit = 1440.0 / 25.4; break;
+    case QPageSize::Inch: perUnit = 1440.0; break;
+    case QPageSize::Point: perUnit = 20.0; break;
+    default: perUnit = size.sizePoints().width() * 20.0 / size.definitionSize().width(); break;
+  }
+  const QSizeF twips = size.definitionSize() * perUnit;
   return orientation == QPageLayout::Landscape ? twips.transposed() : twips;
 }
 

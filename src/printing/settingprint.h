@@ -8,6 +8,9 @@
 #include <functional>
 
 class SettingPrint : public SheetScreen {
+  Q_OBJECT
+
+
  public:
   SettingPrint(QWidget* parent, std::function<SettingRecord()> setting);
   bool PrintData_Setting();

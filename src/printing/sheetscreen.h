@@ -13,6 +13,9 @@ class PreviewPane;
 class QPushButton;
 
 class SheetScreen : public QDialog, public FieldHandler {
+  Q_OBJECT
+
+
  public:
   PrintSurface& surface() { return surface_; }
   PreviewPane* previewPane() const { return pane_; }
