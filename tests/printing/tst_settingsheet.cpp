@@ -270,6 +270,12 @@ class SettingPrintScreenTest : public QObject {
     QTest::mouseClick(control<QPushButton>(&screen, QStringLiteral("Preview_Switch")), Qt::LeftButton);
     QCOMPARE(textsNamed(pane->document().pages[0], QStringLiteral("777 mm")).size(), 1);
     QCOMPARE(screen.PageCount, 1);  // every document starts again at page 0
+
+    // Margins that are no number, or negative, count as 0.
+    writePrnFile(QStringLiteral("SETTING"), QStringLiteral("PDFファイル\r\nA4 - 210 x 297 mm\r\n縦方向\r\n-5\r\nabc\r\n"));
+    QTest::mouseClick(control<QPushButton>(&screen, QStringLiteral("Preview_Switch")), Qt::LeftButton);
+    QCOMPARE(textsNamed(pane->document().pages[0], QStringLiteral("セッティング情報")).at(0).x, 0);
+    QCOMPARE(textsNamed(pane->document().pages[0], QStringLiteral("セッティング情報")).at(0).y, 0);
   }
 
   void printerSetAppliesTheStoredSettings() {
