@@ -2,6 +2,7 @@
 
 #include "screens/fields.h"
 #include "screens/messages.h"
+#include "printing/settingprint.h"
 #include "settings/settingform.h"
 
 #include <QHBoxLayout>
@@ -121,7 +122,10 @@ void Setting::Araiment_Switch_Click() {
 }
 
 void Setting::AraimentBase_Switch_Click() {}
-void Setting::PrintSwitch_Click() {}
+void Setting::PrintSwitch_Click() {
+  SettingPrint screen(this, [this] { return form_->values(); });
+  screen.exec();
+}
 void Setting::VerSwitch_Click() {}
 
 void Setting::Setting_Call_Click() { form_->focusCode(); }
