@@ -117,7 +117,11 @@ class ByteBudget : public QObject {
 };
 
 ByteBudget* budgetOf(QLineEdit* field) {
-  auto* b = field->findChild<ByteBudget*>(QString(), Qt::FindDirectChildrenOnly);
+  // findChild<ByteBudget*> would match any QObject child (ByteBudget has no
+  // meta-object of its own), such as the line edit's internal text control.
+  ByteBudget* b = nullptr;
+  for (QObject* child : field->children())
+    if ((b = dynamic_cast<ByteBudget*>(child))) break;
   if (!b) {
     b = new ByteBudget(field);
     field->installEventFilter(b);
