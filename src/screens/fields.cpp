@@ -70,8 +70,10 @@ class ByteBudget : public QObject {
  public:
   ByteBudget(QLineEdit* field) : QObject(field), field_(field), accepted_(field->text()) {
     connect(field, &QLineEdit::textEdited, this, &ByteBudget::edited);
-    connect(field, &QLineEdit::textChanged, this, [this](const QString& t) {
-      if (!inEdit_) accepted_ = t;  // programmatic setText
+    // Programmatic setText. The text is read from the field: after an edit
+    // that was refused, the line edit still signals the refused text.
+    connect(field, &QLineEdit::textChanged, this, [this](const QString&) {
+      if (!inEdit_ && field_) accepted_ = field_->text();
     });
   }
   int budget = 0;
