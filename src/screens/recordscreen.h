@@ -50,6 +50,7 @@ class RecordScreen : public QDialog, public FieldHandler {
 
   const RecordScreenConfig& config() const { return config_; }
   QLineEdit* codeField() const { return code_; }
+  QLabel* codeLabel() const { return codeLabel_; }
   ListGrid* list() const { return list_; }
   QPushButton* button(RecordScreenConfig::Button which) const;
 
