@@ -2,7 +2,13 @@
 
 #include "screens/fields.h"
 #include "screens/messages.h"
+#include "masters/s_master.h"
+#include "masters/u_master.h"
+#include "masters/versionwindow.h"
 #include "printing/settingprint.h"
+#include "screens/selectedcode.h"
+#include "settings/setting_copy.h"
+#include "settings/settinglist.h"
 #include "settings/settingform.h"
 
 #include <QHBoxLayout>
@@ -109,7 +115,8 @@ void Setting::Del_Switch_Click() {
 
 void Setting::Copy_Switch_Click() {
   if (form_->Copy_Setting()) {
-    // The setting copy dialog opens here.
+    Setting_Copy dialog(this, [this] { return form_->values(); });
+    dialog.exec();
   }
   form_->focusCode();
 }
@@ -126,9 +133,29 @@ void Setting::PrintSwitch_Click() {
   SettingPrint screen(this, [this] { return form_->values(); });
   screen.exec();
 }
-void Setting::VerSwitch_Click() {}
+void Setting::VerSwitch_Click() {
+  VersionWindow window(this);
+  window.exec();
+}
 
-void Setting::Setting_Call_Click() { form_->focusCode(); }
+void Setting::Setting_Call_Click() {
+  SelectedCode().clear();
+  {
+    SettingList list(this);
+    list.exec();
+  }
+  if (!SelectedCode().isEmpty()) form_->loadCode(SelectedCode());
+  form_->focusCode();
+}
 
-void Setting::S_Master_Call_Click() {}
-void Setting::User_Master_Call_Click() {}
+// The lists of users and products are refilled when they next get the
+// focus, so what is added on these screens is offered from then on.
+void Setting::S_Master_Call_Click() {
+  S_master screen(this);
+  screen.exec();
+}
+
+void Setting::User_Master_Call_Click() {
+  U_Master screen(this);
+  screen.exec();
+}

@@ -5,9 +5,13 @@
 #include "data/schema.h"
 
 void writeSetting(Recordset& rs, const SettingRecord& r, qint64 code) {
+  rs.setField(QStringLiteral("コード"), code);
+  writeSettingFields(rs, r);
+}
+
+void writeSettingFields(Recordset& rs, const SettingRecord& r) {
   using numfmt::format;
   using numfmt::val;
-  rs.setField(QStringLiteral("コード"), code);
   rs.setField(QStringLiteral("セッティング名称"), r.name.trimmed());
   rs.setField(QStringLiteral("登録日"), format(val(r.year), u"0000") + format(val(r.month), u"00") +
                                            format(val(r.day), u"00"));

@@ -23,6 +23,9 @@ struct SettingRecord {
 // product codes from the leading digits of their list texts, and the 48
 // trimmed wheel texts.
 void writeSetting(Recordset& rs, const SettingRecord& record, qint64 code);
+// The same without the code: every field after it (the copy dialog writes
+// its own target code).
+void writeSettingFields(Recordset& rs, const SettingRecord& record);
 
 struct AlignmentRecord {
   QString alignmentCode;  // the base-master code field, e.g. "0003"

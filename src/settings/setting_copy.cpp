@@ -1,0 +1,9 @@
+#include "settings/setting_copy.h"
+
+Setting_Copy::Setting_Copy(QWidget* parent, std::function<SettingRecord()> shown)
+    : CopyDialog(parent, {QStringLiteral("セッティング 基本データ複写"), 4,
+                          QStringLiteral("SELECT * FROM セッティング WHERE コード="),
+                          QStringLiteral("すでに登録されているコード番号のセッティングにＣＯＰＹはできません！"), QString(),
+                          [shown](Recordset& rs) { writeSettingFields(rs, shown()); }}) {
+  setObjectName(QStringLiteral("Setting_Copy"));
+}

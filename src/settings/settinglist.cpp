@@ -1,0 +1,92 @@
+#include "settings/settinglist.h"
+
+#include "data/database.h"
+#include "screens/fields.h"
+#include "screens/keys.h"
+#include "screens/listgrid.h"
+#include "screens/messages.h"
+#include "screens/selectedcode.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QString SettingList::recordSource() {
+  return QStringLiteral("SELECT セッティング.登録日, セッティング.コード, セッティング.セッティング名称, ") +
+         QStringLiteral("セッティング.ユーザー, ユーザー.名前, セッティング.車高調, 車高調マスタ.名称 ") +
+         QStringLiteral("FROM (セッティング LEFT JOIN ユーザー ON セッティング.ユーザー = ユーザー.コード) ") +
+         QStringLiteral("LEFT JOIN 車高調マスタ ON セッティング.車高調 = 車高調マスタ.コード ") +
+         QStringLiteral("ORDER BY セッティング.登録日, セッティング.コード");
+}
+
+SettingList::SettingList(QWidget* parent) : QDialog(parent), events_(new FieldEvents(this, this)) {
+  setWindowTitle(QStringLiteral("Ashimemo　登録一覧表"));
+  setObjectName(QStringLiteral("SettingList"));
+  grid_ = new ListGrid({{QStringLiteral("登録日"), QStringLiteral("登録日"), QStringLiteral("0000/00/00")},
+                        {QStringLiteral("コード"), QStringLiteral("コード"), QStringLiteral("0000")},
+                        {QStringLiteral("セッティング名称"), QStringLiteral("セッティング名称"), QString()},
+                        {QStringLiteral("ユーザー名"), QStringLiteral("名前"), QString()},
+                        {QStringLiteral("車高調名称"), QStringLiteral("名称"), QString()}},
+                       this);
+  auto* decide = new QPushButton(QStringLiteral("決　定"), this);
+  nameControl(decide, QStringLiteral("ExitSwitch"));
+  auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+  nameControl(cancel, QStringLiteral("CanselSwitch"));
+  for (QPushButton* b : {decide, cancel}) {
+    b->setAutoDefault(false);
+    b->setMinimumSize(120, 36);
+  }
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(decide);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(grid_);
+  layout->addLayout(buttons);
+  QHeaderView* h = grid_->horizontalHeader();
+  h->resizeSection(0, 100);
+  h->resizeSection(1, 60);
+  h->resizeSection(2, 300);
+  h->resizeSection(3, 200);
+  h->setStretchLastSection(true);
+  resize(1000, 600);
+
+  connect(decide, &QPushButton::clicked, this, [this] {
+    SetCode();
+    accept();
+  });
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(grid_, &QAbstractItemView::doubleClicked, this, [this] {
+    SetCode();
+    accept();
+  });
+  events_->watchWindow();
+  try {
+    grid_->setRecordSource(recordSource());
+  } catch (const DbError& e) {
+    Msg::dbError(this, windowTitle(), e);
+  }
+  grid_->setFocus();
+}
+
+void SettingList::SetCode() {
+  const QString code = grid_->currentCellText(1);
+  if (!code.isEmpty()) SelectedCode() = code;
+}
+
+void SettingList::ChkFunctionKey(int keyCode) {
+  if (keyCode == Key::F12) reject();
+}
+
+void SettingList::keyPressEvent(QKeyEvent* event) {
+  // Enter and Esc neither choose nor cancel: "決　定", double-click,
+  // "キャンセル" and F12 do.
+  if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
