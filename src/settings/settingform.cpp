@@ -50,7 +50,6 @@ SettingForm::SettingForm(QWidget* parent) : QWidget(parent), events_(new FieldEv
   headerButtons_ = new QWidget(this);
   code_ = new QLineEdit(this);
   nameControl(code_, QStringLiteral("コード"));
-  code_->setMaxLength(4);
   setNumericInput(code_);
   code_->setFixedWidth(56);
   name_ = new QLineEdit(this);
@@ -59,13 +58,10 @@ SettingForm::SettingForm(QWidget* parent) : QWidget(parent), events_(new FieldEv
   name_->setAttribute(Qt::WA_InputMethodEnabled, true);
   year_ = new QLineEdit(this);
   nameControl(year_, QStringLiteral("年"));
-  year_->setMaxLength(4);
   month_ = new QLineEdit(this);
   nameControl(month_, QStringLiteral("月"));
-  month_->setMaxLength(2);
   day_ = new QLineEdit(this);
   nameControl(day_, QStringLiteral("日"));
-  day_->setMaxLength(2);
   for (QLineEdit* e : {year_, month_, day_}) {
     setNumericInput(e);
     e->setFixedWidth(e == year_ ? 52 : 34);
@@ -124,6 +120,10 @@ SettingForm::SettingForm(QWidget* parent) : QWidget(parent), events_(new FieldEv
   events_->watchWindow();
 
   attachByteBudget(name_, 80, 80);
+  attachByteBudget(code_, 4, 4);
+  attachByteBudget(year_, 4, 4);
+  attachByteBudget(month_, 2, 2);
+  attachByteBudget(day_, 2, 2);
   for (int w = 0; w < 4; ++w) attachByteBudget(wheel_[size_t(w)][Remark], 20, 20);
 
   connect(code_, &QLineEdit::textEdited, this, [this] { noCodeRefused_ = false; });
@@ -162,9 +162,12 @@ QGroupBox* SettingForm::buildWheelPanel(int w) {
       e->setFixedWidth(52);
     }
   }
+  // Character limits refuse typing only: a maximum length would also cut
+  // what the program writes there (a stored value, a product's spring rate
+  // of 12.25). The fields take digits, one byte each.
   static const int maxChars[WheelItemCount] = {3, 3, 0, 3, 3, 2, 2, 2, 4, 2, 0, 0};
   for (int i = 0; i < WheelItemCount; ++i)
-    if (maxChars[i] > 0) wheel_[size_t(w)][size_t(i)]->setMaxLength(maxChars[i]);
+    if (maxChars[i] > 0) attachByteBudget(wheel_[size_t(w)][size_t(i)], maxChars[i], maxChars[i]);
 
   QFont numberFont = font();
   numberFont.setPointSizeF(numberFont.pointSizeF() + 1);

@@ -470,6 +470,25 @@ class SettingEntryTest : public QObject {
     QCOMPARE(edit(QStringLiteral("セッティング名"))->text(), QString(80, u'x'));
   }
 
+  void programWrittenValuesAreNeverCut() {
+    // A product's spring rate with two decimals and a stored value longer
+    // than the typing limit are shown and saved whole.
+    dir->exec(QStringLiteral("UPDATE 車高調マスタ SET バネレート_F = 12.25 WHERE コード = 1"));
+    dir->exec(QStringLiteral("INSERT INTO セッティング (コード, 車高調, FL_フェンダー高) VALUES (6, 1, '1234')"));
+    typeCode(QStringLiteral("6"));
+    QCOMPARE(wheel("バネレート", 0)->text(), QStringLiteral("12.25"));
+    QCOMPARE(wheel("フェンダー高", 0)->text(), QStringLiteral("1234"));
+    // Typing stays within the limit.
+    wheel("フェンダー高", 1)->clear();
+    focus(wheel("フェンダー高", 1));
+    typeText(QStringLiteral("12345"));
+    QCOMPARE(wheel("フェンダー高", 1)->text(), QStringLiteral("123"));
+    focus(edit(QStringLiteral("コード")));
+    edit(QStringLiteral("コード"))->selectAll();
+    typeText(QStringLiteral("123456"));
+    QCOMPARE(edit(QStringLiteral("コード"))->text(), QStringLiteral("1234"));
+  }
+
   void engineErrorKeepsTheScreen() {
     edit(QStringLiteral("セッティング名"))->setText(QStringLiteral("unsaved"));
     dir->exec(QStringLiteral("DROP TABLE セッティング"));
