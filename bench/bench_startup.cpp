@@ -11,6 +11,9 @@
 #include "screens/lists.h"
 #include "screens/messages.h"
 #include "settings/settingform.h"
+#include "settings/settinglist.h"
+#include "screens/listgrid.h"
+#include <QScrollBar>
 
 #include <QApplication>
 #include <QComboBox>
@@ -189,4 +192,24 @@ ASHIMEMO_BENCH(settingLoadSave, "setting load and save") {
   QSqlDatabase::removeDatabase(QStringLiteral("bench-bare"));
   bench::report(QStringLiteral("bare prepared UPDATE of the same row, durable"), bare, QStringLiteral("ms"));
   bench::report(QStringLiteral("ratio save / bare update"), save / bare, QStringLiteral("x"));
+}
+
+ASHIMEMO_BENCH(settingList, "setting list") {
+  BigDir big;
+  OpenDataFile();
+  const double open = bench::medianMs(21, [] {
+    SettingList list;
+    list.show();
+    (void)QTest::qWaitForWindowExposed(&list);
+    list.grid()->viewport()->repaint();
+  });
+  bench::report(QStringLiteral("open SettingList on 9,999 settings, first rows painted"), open, QStringLiteral("ms"));
+  SettingList list;
+  list.show();
+  (void)QTest::qWaitForWindowExposed(&list);
+  const double scroll = bench::medianMs(21, [&] {
+    list.grid()->verticalScrollBar()->setValue(list.grid()->verticalScrollBar()->value() + 400);
+    list.grid()->viewport()->repaint();
+  });
+  bench::report(QStringLiteral("scroll the setting list by 400 rows and repaint"), scroll, QStringLiteral("ms"));
 }

@@ -132,6 +132,11 @@ bool create(QSqlDatabase& db, QString* error) {
       return false;
     }
   }
+  // The setting list is ordered by date, then code.
+  if (!run(QStringLiteral("CREATE INDEX \"セッティング_登録日\" ON %1 (\"登録日\", \"コード\")").arg(quoted(kSettings)))) {
+    db.rollback();
+    return false;
+  }
   q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(quoted(kVersion), quoted(QStringLiteral("バージョン"))));
   q.addBindValue(kVersionText);
   if (!q.exec()) {
