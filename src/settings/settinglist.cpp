@@ -52,6 +52,7 @@ SettingList::SettingList(QWidget* parent) : QDialog(parent), events_(new FieldEv
   h->resizeSection(2, 300);
   h->resizeSection(3, 200);
   h->setStretchLastSection(true);
+  grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   resize(1000, 600);
 
   connect(decide, &QPushButton::clicked, this, [this] {
