@@ -107,17 +107,17 @@ S_master::S_master(QWidget* parent) : RecordScreen(parent, settings()) {
     const char* after;
     int shown;
   };
-  const NumberSpec specs[5] = {{"伸", "伸", "段", 4},
+  const NumberSpec numberFields[5] = {{"伸", "伸", "段", 4},
                                {"縮", "縮", "段", 4},
                                {"バネレート", "ﾊﾞﾈﾚｰﾄ", "K", 7},
                                {"ID", "ID", "mm", 7},
                                {"自由長", "自由長", "mm", 7}};
-  for (const NumberSpec& spec : specs)
+  for (const NumberSpec& def : numberFields)
     for (int axle = 0; axle < 2; ++axle) {
       auto* field = new QLineEdit(frame);
-      nameControl(field, arrayName(QString::fromUtf8(spec.name), axle));
+      nameControl(field, arrayName(QString::fromUtf8(def.name), axle));
       setNumericInput(field);
-      field->setFixedWidth(fieldWidth(field, spec.shown));
+      field->setFixedWidth(fieldWidth(field, def.shown));
       numbers_ << field;
     }
   // 伸 takes at most two characters. A byte budget stops the typing there
@@ -139,9 +139,9 @@ S_master::S_master(QWidget* parent) : RecordScreen(parent, settings()) {
     steps->setSpacing(4);
     for (int k = 0; k < 2; ++k) {
       if (k == 1) steps->addSpacing(16);
-      steps->addWidget(unitLabel(QString::fromUtf8(specs[k].before), damping, Qt::AlignRight));
+      steps->addWidget(unitLabel(QString::fromUtf8(numberFields[k].before), damping, Qt::AlignRight));
       steps->addWidget(numbers_[2 * k + axle]);
-      steps->addWidget(unitLabel(QString::fromUtf8(specs[k].after), damping, Qt::AlignLeft));
+      steps->addWidget(unitLabel(QString::fromUtf8(numberFields[k].after), damping, Qt::AlignLeft));
     }
     steps->addStretch(1);
     dampingGrid->addLayout(steps, 0, axle);
@@ -149,9 +149,9 @@ S_master::S_master(QWidget* parent) : RecordScreen(parent, settings()) {
     for (int k = 2; k < 5; ++k) {
       auto* line = new QHBoxLayout;
       line->setSpacing(4);
-      QLabel* before = unitLabel(QString::fromUtf8(specs[k].before), spring, Qt::AlignRight);
+      QLabel* before = unitLabel(QString::fromUtf8(numberFields[k].before), spring, Qt::AlignRight);
       before->setFixedWidth(labelWidth);
-      QLabel* after = unitLabel(QString::fromUtf8(specs[k].after), spring, Qt::AlignLeft);
+      QLabel* after = unitLabel(QString::fromUtf8(numberFields[k].after), spring, Qt::AlignLeft);
       after->setFixedWidth(unitWidth);
       line->addWidget(before);
       line->addWidget(numbers_[2 * k + axle]);

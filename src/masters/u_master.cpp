@@ -71,15 +71,15 @@ U_Master::U_Master(QWidget* parent) : RecordScreen(parent, settings()) {
   form->setHorizontalSpacing(8);
   form->setVerticalSpacing(6);
   int row = 0;
-  for (const FieldSpec& spec : kFields) {
+  for (const FieldSpec& def : kFields) {
     auto* field = new QLineEdit(this);
-    const QString name = QString::fromUtf8(spec.name);
-    nameControl(field, spec.index < 0 ? name : arrayName(name, spec.index));
-    if (spec.maxChars > 0) field->setMaxLength(spec.maxChars);
-    if (spec.focusBudget > 0) attachByteBudget(field, spec.focusBudget, spec.changeBudget);
-    field->setAttribute(Qt::WA_InputMethodEnabled, spec.inputMethod);
-    field->setFixedWidth(fieldWidth(field, spec.shown));
-    auto* label = captionLabel(QString::fromUtf8(spec.label), this, captionWidth);
+    const QString name = QString::fromUtf8(def.name);
+    nameControl(field, def.index < 0 ? name : arrayName(name, def.index));
+    if (def.maxChars > 0) field->setMaxLength(def.maxChars);
+    if (def.focusBudget > 0) attachByteBudget(field, def.focusBudget, def.changeBudget);
+    field->setAttribute(Qt::WA_InputMethodEnabled, def.inputMethod);
+    field->setFixedWidth(fieldWidth(field, def.shown));
+    auto* label = captionLabel(QString::fromUtf8(def.label), this, captionWidth);
     label->setBuddy(field);
     form->addWidget(label, row, 0);
     form->addWidget(field, row, 1, Qt::AlignLeft);
