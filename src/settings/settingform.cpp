@@ -535,22 +535,17 @@ void SettingForm::formatDay() {
   day_->setText(numfmt::format(d > MonthDays[month] ? MonthDays[month] : d, u"00"));
 }
 
-void SettingForm::matchUser() {
-  const QString t = matchListItem(user_, user_->currentText(), 4);
-  const int i = user_->findText(t);
-  if (i >= 0) user_->setCurrentIndex(i);
-  user_->setEditText(t);
-}
-
-void SettingForm::matchCoilOver() {
-  const QString t = matchListItem(coilOver_, coilOver_->currentText(), 2);
-  const int i = coilOver_->findText(t);
-  if (i >= 0) coilOver_->setCurrentIndex(i);
-  coilOver_->setEditText(t);
+// The list's text becomes the item its leading digits name (the first item
+// when none does).
+void SettingForm::matchList(QComboBox* list, int width) {
+  const QString t = matchListItem(list, list->currentText(), width);
+  const int i = list->findText(t);
+  if (i >= 0) list->setCurrentIndex(i);
+  list->setEditText(t);
 }
 
 void SettingForm::applyProduct() {
-  matchCoilOver();
+  matchList(coilOver_, 2);
   if (!coilOver_->currentText().trimmed().isEmpty()) Read_SMasterPara(coilOver_->currentText());
 }
 
@@ -608,7 +603,7 @@ bool SettingForm::fieldKeyDown(QWidget* field, int key, QKeyEvent*) {
   }
   if (field == user_) {
     if (enter) {
-      matchUser();
+      matchList(user_, 4);
       go(coilOver_);
     }
     if (esc) go(day_);
@@ -680,7 +675,7 @@ void SettingForm::fieldFocusOut(QWidget* field) {
   } else if (field == day_) {
     formatDay();
   } else if (field == user_) {
-    matchUser();
+    matchList(user_, 4);
   } else if (field == coilOver_) {
     applyProduct();
   } else if (locateWheel(field, &w, &item)) {

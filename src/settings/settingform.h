@@ -63,8 +63,7 @@ class SettingForm : public QWidget, public FieldHandler {
   bool formatAndProposeCode();
   void formatMonth();
   void formatDay();
-  void matchUser();
-  void matchCoilOver();
+  void matchList(QComboBox* list, int width);
   void applyProduct();
   void correctWheel(int wheel, int item);
   void moveWheel(const WheelMove& move, int fromWheel, int fromItem);
