@@ -117,7 +117,11 @@ class ByteBudget : public QObject {
 };
 
 ByteBudget* budgetOf(QLineEdit* field) {
-  auto* b = field->findChild<ByteBudget*>(QString(), Qt::FindDirectChildrenOnly);
+  // ByteBudget has no meta-object of its own, so findChild<ByteBudget*>
+  // would take any child (the line edit's own line control) for it.
+  ByteBudget* b = nullptr;
+  for (QObject* child : field->children())
+    if ((b = dynamic_cast<ByteBudget*>(child))) break;
   if (!b) {
     b = new ByteBudget(field);
     field->installEventFilter(b);
