@@ -70,8 +70,11 @@ class ByteBudget : public QObject {
  public:
   ByteBudget(QLineEdit* field) : QObject(field), field_(field), accepted_(field->text()) {
     connect(field, &QLineEdit::textEdited, this, &ByteBudget::edited);
-    connect(field, &QLineEdit::textChanged, this, [this](const QString& t) {
-      if (!inEdit_) accepted_ = t;  // programmatic setText
+    // A programmatic setText is accepted as it is. The line edit reports a
+    // typed change again after textEdited, with the text from before a
+    // refusal; the field's current text is what was accepted.
+    connect(field, &QLineEdit::textChanged, this, [this](const QString&) {
+      if (!inEdit_) accepted_ = field_->text();
     });
   }
   int budget = 0;
