@@ -1,0 +1,6 @@
+#include "screens/selectedcode.h"
+
+QString& SelectedCode() {
+  static QString code;
+  return code;
+}
