@@ -120,8 +120,8 @@ class ByteBudget : public QObject {
 };
 
 ByteBudget* budgetOf(QLineEdit* field) {
-  // ByteBudget has no meta-object of its own, so findChild<ByteBudget*>
-  // would take any child (the line edit's own line control) for it.
+  // findChild<ByteBudget*> would match any QObject child (ByteBudget has no
+  // meta-object of its own), such as the line edit's internal text control.
   ByteBudget* b = nullptr;
   for (QObject* child : field->children())
     if ((b = dynamic_cast<ByteBudget*>(child))) break;

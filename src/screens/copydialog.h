@@ -1,0 +1,54 @@
+#pragma once
+// The small dialog that stores what a record screen shows under a new, free
+// code: a code field, "コピー開始" and "キャンセル". A code already in use is
+// refused and the dialog stays open for another one; otherwise a new row is
+// added with コード = the typed number and every other field written by the
+// calling screen from the fields it shows, unsaved edits included.
+#include "screens/fieldevents.h"
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class Recordset;
+
+struct CopyDialogConfig {
+  QString caption;        // window caption, title of the refusal
+  int codeWidth = 4;      // characters of the code field
+  QString selectSql;      // "SELECT * FROM ユーザー WHERE コード=" (the number follows)
+  QString refusal;        // shown when the code is in use
+  QString whatIsCopied;   // Label2; "" for none
+  // Writes every field but コード into the new row, from the calling screen.
+  std::function<void(Recordset&)> writeFields;
+};
+
+class CopyDialog : public QDialog, public FieldHandler {
+ public:
+  CopyDialog(QWidget* parent, CopyDialogConfig config);
+
+  const CopyDialogConfig& config() const { return config_; }
+  QLineEdit* codeField() const { return code_; }
+  // The number the code field holds (blank or non-numeric gives 0).
+  qint64 targetCode() const;
+
+  // CopySwitch: 1 when the copy was stored (the dialog then closes).
+  int copy();
+
+  void ChkFunctionKey(int keyCode) override;
+
+ protected:
+  void fieldFocusIn(QWidget* field) override;
+  void fieldFocusOut(QWidget* field) override;
+  // Esc and Enter do not close the dialog; "キャンセル" and the close box do.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  CopyDialogConfig config_;
+  FieldEvents* events_;
+  QLineEdit* code_;
+  QPushButton* copySwitch_;
+  QPushButton* exitSwitch_;
+};

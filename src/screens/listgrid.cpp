@@ -1,0 +1,174 @@
+#include "screens/listgrid.h"
+
+#include "data/database.h"
+#include "data/numfmt.h"
+#include "screens/fields.h"
+
+#include <QHeaderView>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <optional>
+
+QString listCellText(const QVariant& value, const QString& format) {
+  if (value.isNull()) return QString();
+  if (format.isEmpty()) return value.toString();
+  const QString text = value.toString().trimmed();
+  if (text.isEmpty()) return QString();
+  const qint64 whole = numfmt::codeValue(text);
+  QString digits = QString::number(whole < 0 ? -whole : whole);
+  const int places = int(format.count(u'0'));
+  if (digits.size() < places) digits = QString(places - digits.size(), u'0') + digits;
+  // Fill the placeholders from the right; digits beyond them lead the text.
+  QString out;
+  int next = int(digits.size()) - 1;
+  for (int i = int(format.size()) - 1; i >= 0; --i) out.prepend(format[i] == u'0' ? digits[next--] : format[i]);
+  out.prepend(digits.left(next + 1));
+  return whole < 0 ? u'-' + out : out;
+}
+
+ListModel::ListModel(QList<ListColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), columns_(std::move(columns)) {}
+
+void ListModel::setRecordSource(const QString& sql) {
+  sql_ = sql;
+  refresh();
+}
+
+void ListModel::readPage(std::vector<std::vector<QVariant>>& out) const {
+  QSqlQuery q(QSqlDatabase::database(Database::listConnectionName(), false));
+  q.setForwardOnly(true);
+  // One row more than a page tells whether more rows follow.
+  const QString paged = sql_ + QStringLiteral(" LIMIT %1 OFFSET %2").arg(pageSize_ + 1).arg(rows_.size());
+  if (!q.exec(paged)) Database::raise(q.lastError());
+  const QSqlRecord rec = q.record();
+  std::vector<int> at;
+  for (int c = 0; c < columns_.size(); ++c) {
+    const int i = rec.indexOf(columns_[c].field);
+    at.push_back(i >= 0 ? i : c);
+  }
+  while (q.next()) {
+    std::vector<QVariant> row;
+    row.reserve(at.size());
+    for (int i : at) row.push_back(q.value(i));
+    out.push_back(std::move(row));
+  }
+  const QSqlError error = q.lastError();
+  q.finish();
+  if (error.isValid()) Database::raise(error);
+}
+
+void ListModel::refresh() {
+  std::vector<std::vector<QVariant>> page;
+  std::optional<DbError> failure;
+  beginResetModel();
+  rows_.clear();
+  if (!sql_.isEmpty()) {
+    try {
+      readPage(page);
+    } catch (const DbError& e) {
+      failure = e;
+      page.clear();
+    }
+  }
+  atEnd_ = failure || int(page.size()) <= pageSize_;
+  if (int(page.size()) > pageSize_) page.resize(size_t(pageSize_));
+  rows_ = std::move(page);
+  endResetModel();
+  if (failure) throw *failure;
+}
+
+bool ListModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_; }
+
+void ListModel::fetchMore(const QModelIndex& parent) {
+  if (parent.isValid() || atEnd_) return;
+  std::vector<std::vector<QVariant>> page;
+  try {
+    readPage(page);
+  } catch (const DbError&) {
+    // Called by the grid while scrolling, where nothing can be shown; the
+    // list simply ends. The next refresh reports the error.
+    atEnd_ = true;
+    return;
+  }
+  atEnd_ = int(page.size()) <= pageSize_;
+  if (int(page.size()) > pageSize_) page.resize(size_t(pageSize_));
+  if (page.empty()) return;
+  const int first = int(rows_.size());
+  beginInsertRows(QModelIndex(), first, first + int(page.size()) - 1);
+  for (auto& row : page) rows_.push_back(std::move(row));
+  endInsertRows();
+}
+
+QString ListModel::cellText(int row, int column) const {
+  if (row < 0 || row >= int(rows_.size()) || column < 0 || column >= columns_.size()) return QString();
+  return listCellText(rows_[size_t(row)][size_t(column)], columns_[column].format);
+}
+
+int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int ListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
+
+QVariant ListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= int(rows_.size())) return QVariant();
+  if (role == Qt::DisplayRole) return cellText(index.row(), index.column());
+  if (role == Qt::TextAlignmentRole && !columns_[index.column()].format.isEmpty())
+    return int(Qt::AlignCenter);
+  return QVariant();
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_.size())
+    return columns_[section].caption;
+  return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
+  return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+}
+
+ListGrid::ListGrid(QList<ListColumn> columns, QWidget* parent) : QTableView(parent) {
+  const QList<ListColumn> cols = columns;
+  model_ = new ListModel(std::move(columns), this);
+  model_->setObjectName(QStringLiteral("Data1"));
+  setModel(model_);
+  nameControl(this, QStringLiteral("DBGrid1"));
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setTabKeyNavigation(false);
+  setWordWrap(false);
+  setAlternatingRowColors(true);
+  setCornerButtonEnabled(false);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setStretchLastSection(true);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+  for (int c = 0; c < cols.size(); ++c) {
+    if (cols[c].format.isEmpty()) continue;
+    const int w = qMax(fontMetrics().horizontalAdvance(cols[c].format), fontMetrics().horizontalAdvance(cols[c].caption));
+    setColumnWidth(c, w + 24);
+  }
+}
+
+// The list starts again at its first row, as a refreshed data source does;
+// a grid left scrolled to the bottom would otherwise read every page at once.
+void ListGrid::setRecordSource(const QString& sql) {
+  scrollToTop();
+  model_->setRecordSource(sql);
+}
+
+void ListGrid::refresh() {
+  scrollToTop();
+  model_->refresh();
+}
+
+QString ListGrid::currentCellText(int column) {
+  const QModelIndex current = currentIndex();
+  if (!current.isValid()) return QString();
+  setCurrentIndex(model_->index(current.row(), column));
+  return model_->cellText(current.row(), column);
+}
