@@ -73,6 +73,15 @@ inline QLineEdit* edit(QWidget* root, const QString& name) { return control<QLin
 // Clicks into a field (or a button) as the user would.
 inline void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(w->width() - 4, w->height() / 2)); }
 
+// Types digits, '.' and '-' on the numeric keypad.
+inline void typeKeypad(const QString& text) {
+  for (QChar c : text) {
+    if (c.isDigit()) press(Qt::Key_0 + (c.unicode() - '0'), Qt::KeypadModifier);
+    else if (c == u'.') press(Qt::Key_Period, Qt::KeypadModifier);
+    else if (c == u'-') press(Qt::Key_Minus, Qt::KeypadModifier);
+  }
+}
+
 inline QString arr(const char* name, int i) { return QString::fromUtf8(name) + u'(' + QString::number(i) + u')'; }
 
 }  // namespace at
