@@ -406,12 +406,10 @@ void Araiment::ChkFunctionKey(int keyCode) {
 }
 
 void Araiment::keyPressEvent(QKeyEvent* event) {
-  // Esc never closes the screen (only 閉じる and F12 do); Enter on a
-  // focused button presses it.
+  // Enter and Esc never act on the buttons or close the screen (only 閉じる and F12 do).
   const int code = keyCode(event);
-  if (code == Key::Esc) return;
-  if (code == Key::Enter) {
-    if (auto* b = qobject_cast<QPushButton*>(focusWidget())) b->click();
+  if (code == Key::Esc || code == Key::Enter) {
+    event->accept();
     return;
   }
   QDialog::keyPressEvent(event);

@@ -85,12 +85,10 @@ void AraimentList::OK_Switch_Click() {
 void AraimentList::Exit_Switch_Click() { reject(); }
 
 void AraimentList::keyPressEvent(QKeyEvent* event) {
-  // Esc does not close the list (キャンセル and F12 do); Enter on a
-  // focused button presses it.
+  // Enter and Esc never act on the buttons or close the list (キャンセル and F12 do).
   const int code = keyCode(event);
-  if (code == Key::Esc) return;
-  if (code == Key::Enter) {
-    if (auto* b = qobject_cast<QPushButton*>(focusWidget())) b->click();
+  if (code == Key::Esc || code == Key::Enter) {
+    event->accept();
     return;
   }
   QDialog::keyPressEvent(event);

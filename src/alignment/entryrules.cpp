@@ -1,7 +1,6 @@
 #include "alignment/entryrules.h"
 
 #include "data/numfmt.h"
-#include "data/schema.h"
 
 namespace alignment {
 
@@ -45,15 +44,9 @@ const QList<Quantity>& quantities() {
   return q;
 }
 
-static QString twoDigits(int i) { return QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')); }
-
 const QList<FieldSpec>& standardFields() {
   static const QList<FieldSpec> fields = [] {
-    // The stored columns run in the same order as the quantities on the
-    // form: each standard value, then its st and et columns.
-    const QStringList& columns = schema::alignmentStandardColumns();
     QList<FieldSpec> out;
-    int c = 0;
     for (const Quantity& q : quantities()) {
       FieldSpec s;
       s.name = s.control = q.standard;
@@ -62,7 +55,6 @@ const QList<FieldSpec>& standardFields() {
       s.maxChars = 6;
       // These two leave the input method as it is.
       s.inputMethodOff = q.standard != u"キャスターF" && q.standard != u"インクルード角F";
-      s.column = columns[c++];
       out << s;
       if (q.range.isEmpty()) continue;
       for (int i = 0; i < 2; ++i) {
@@ -72,29 +64,25 @@ const QList<FieldSpec>& standardFields() {
         r.name = q.range + u'(' + QString::number(i) + u')';
         r.family = Family::Range;
         r.maxChars = q.axle == 0 ? 6 : 0;  // the rear boxes have no limit
-        r.column = columns[c++];
         out << r;
       }
     }
-    Q_ASSERT(c == columns.size());
     return out;
   }();
   return fields;
 }
 
-static FieldSpec single(const QString& name, Family family, bool yellow, int maxChars, const QString& column) {
+static FieldSpec single(const QString& name, Family family, bool yellow, int maxChars) {
   FieldSpec s;
   s.name = s.control = name;
   s.family = family;
   s.yellow = yellow;
   s.maxChars = maxChars;
-  s.column = column;
   return s;
 }
 
-static FieldSpec member(const QString& control, int index, Family family, bool yellow, int maxChars,
-                        const QString& column) {
-  FieldSpec s = single(control + u'(' + QString::number(index) + u')', family, yellow, maxChars, column);
+static FieldSpec member(const QString& control, int index, Family family, bool yellow, int maxChars) {
+  FieldSpec s = single(control + u'(' + QString::number(index) + u')', family, yellow, maxChars);
   s.control = control;
   s.index = index;
   return s;
@@ -103,18 +91,15 @@ static FieldSpec member(const QString& control, int index, Family family, bool y
 const QList<FieldSpec>& araimentFields() {
   static const QList<FieldSpec> fields = [] {
     QList<FieldSpec> out;
-    out << single(QStringLiteral("アライメントコード"), Family::Code, false, 4, QStringLiteral("アライメントコード"));
+    out << single(QStringLiteral("アライメントコード"), Family::Code, false, 4);
     out << standardFields();
     for (int i = 0; i < 22; ++i)
-      out << member(QStringLiteral("調整前"), i, Family::Measurement, false, 6, QStringLiteral("調整前") + twoDigits(i));
+      out << member(QStringLiteral("調整前"), i, Family::Measurement, false, 6);
     for (int i = 0; i < 22; ++i)
-      out << member(QStringLiteral("調整後"), i, Family::Measurement, true, 6, QStringLiteral("調整後") + twoDigits(i));
-    const char* axle[2] = {"F", "R"};
+      out << member(QStringLiteral("調整後"), i, Family::Measurement, true, 6);
     for (int i = 0; i < 2; ++i) {
-      out << member(QStringLiteral("タイヤサイズ"), i, Family::TyreSize, true, 10,
-                    QStringLiteral("タイヤサイズ") + QLatin1String(axle[i]));
-      out << member(QStringLiteral("タイヤ外径"), i, Family::Diameter, true, 3,
-                    QStringLiteral("タイヤ外径") + QLatin1String(axle[i]));
+      out << member(QStringLiteral("タイヤサイズ"), i, Family::TyreSize, true, 10);
+      out << member(QStringLiteral("タイヤ外径"), i, Family::Diameter, true, 3);
     }
     return out;
   }();
@@ -124,8 +109,8 @@ const QList<FieldSpec>& araimentFields() {
 const QList<FieldSpec>& araimentBaseFields() {
   static const QList<FieldSpec> fields = [] {
     QList<FieldSpec> out;
-    out << single(QStringLiteral("コード"), Family::Code, false, 4, QStringLiteral("コード"));
-    FieldSpec name = single(QStringLiteral("登録名"), Family::Name, false, 0, QStringLiteral("登録名"));
+    out << single(QStringLiteral("コード"), Family::Code, false, 4);
+    FieldSpec name = single(QStringLiteral("登録名"), Family::Name, false, 0);
     name.inputMethodOff = false;
     out << name << standardFields();
     return out;

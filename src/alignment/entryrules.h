@@ -43,7 +43,6 @@ struct FieldSpec {
   bool yellow = false;        // resting colour light yellow, else the normal colour
   int maxChars = 0;           // typed text refused beyond this; 0 = no limit
   bool inputMethodOff = true; // numbers and codes switch the input method off
-  QString column;             // the table column the field is stored in
 };
 
 // One quantity of the form: its row caption, standard value, range pair,
