@@ -35,7 +35,7 @@ Araiment::Araiment(QWidget* parent, const QString& settingCode, const QString& s
   setWindowTitle(kCaption);
   build();
   events_ = new FieldEvents(this, this);
-  for (const FieldSpec& f : entry_.fields()) events_->addField(entry_.field(f.name));
+  for (const FieldInfo& f : entry_.fields()) events_->addField(entry_.field(f.name));
   events_->watchWindow();
 
   Init_Araiment();
@@ -135,7 +135,7 @@ void Araiment::build() {
 
   // Tab order: the Enter chain, then the buttons.
   QWidget* prev = nullptr;
-  for (const FieldSpec& f : entry_.fields()) {
+  for (const FieldInfo& f : entry_.fields()) {
     QWidget* w = entry_.field(f.name);
     if (prev) setTabOrder(prev, w);
     prev = w;
@@ -222,7 +222,7 @@ AlignmentRecord Araiment::values() const {
   AlignmentRecord r;
   r.alignmentCode = alignmentCode_->text();
   r.baseName = baseName_->text();
-  const QList<FieldSpec>& std = standardFields();
+  const QList<FieldInfo>& std = standardFields();
   for (int i = 0; i < 26; ++i) r.standard[size_t(i)] = entry_.field(std[i].name)->text();
   for (int i = 0; i < 22; ++i) {
     r.before[size_t(i)] = entry_.field(memberName(QStringLiteral("調整前"), i))->text();
@@ -236,7 +236,7 @@ AlignmentRecord Araiment::values() const {
 }
 
 void Araiment::setStandard(const StandardValues& values) {
-  const QList<FieldSpec>& std = standardFields();
+  const QList<FieldInfo>& std = standardFields();
   for (int i = 0; i < 26; ++i) entry_.field(std[i].name)->setText(values[size_t(i)]);
 }
 

@@ -62,7 +62,7 @@ AraimentBase::AraimentBase(QWidget* parent)
   bodyLayout()->addLayout(frames);
 
   QList<QWidget*> chain{name_};
-  for (const FieldSpec& f : standardFields()) chain << entry_.field(f.name);
+  for (const FieldInfo& f : standardFields()) chain << entry_.field(f.name);
   setChain(chain);
   finishSetUp();
 }
@@ -109,20 +109,20 @@ QWidget* AraimentBase::buildFrame(int axle) {
 
 void AraimentBase::clearFields() {
   name_->clear();
-  for (const FieldSpec& f : standardFields()) entry_.field(f.name)->clear();
+  for (const FieldInfo& f : standardFields()) entry_.field(f.name)->clear();
 }
 
 void AraimentBase::showRecord(const Recordset& rs) {
   name_->setText(rs.text(QStringLiteral("登録名")).trimmed());
   const StandardValues values = readStandard(rs);
-  const QList<FieldSpec>& std = standardFields();
+  const QList<FieldInfo>& std = standardFields();
   for (int i = 0; i < 26; ++i) entry_.field(std[i].name)->setText(values[size_t(i)]);
 }
 
 void AraimentBase::writeFields(Recordset& rs) const {
   rs.setField(QStringLiteral("登録名"), storedText(name_));
   StandardValues values;
-  const QList<FieldSpec>& std = standardFields();
+  const QList<FieldInfo>& std = standardFields();
   for (int i = 0; i < 26; ++i) values[size_t(i)] = storedText(entry_.field(std[i].name));
   writeStandard(rs, values);
 }
@@ -159,6 +159,6 @@ QWidget* AraimentBase::nextField(QWidget* field) const { return stepTarget(field
 QWidget* AraimentBase::previousField(QWidget* field) const { return stepTarget(field, false); }
 
 QColor AraimentBase::restingColour(QWidget* field) const {
-  const FieldSpec* s = entry_.specOf(field);
+  const FieldInfo* s = entry_.infoOf(field);
   return s ? ValueEntry::restingColour(*s) : Colours::normal();
 }

@@ -44,11 +44,11 @@ const QList<Quantity>& quantities() {
   return q;
 }
 
-const QList<FieldSpec>& standardFields() {
-  static const QList<FieldSpec> fields = [] {
-    QList<FieldSpec> out;
+const QList<FieldInfo>& standardFields() {
+  static const QList<FieldInfo> fields = [] {
+    QList<FieldInfo> out;
     for (const Quantity& q : quantities()) {
-      FieldSpec s;
+      FieldInfo s;
       s.name = s.control = q.standard;
       s.family = Family::Standard;
       s.yellow = true;
@@ -58,7 +58,7 @@ const QList<FieldSpec>& standardFields() {
       out << s;
       if (q.range.isEmpty()) continue;
       for (int i = 0; i < 2; ++i) {
-        FieldSpec r;
+        FieldInfo r;
         r.control = q.range;
         r.index = i;
         r.name = q.range + u'(' + QString::number(i) + u')';
@@ -72,8 +72,8 @@ const QList<FieldSpec>& standardFields() {
   return fields;
 }
 
-static FieldSpec single(const QString& name, Family family, bool yellow, int maxChars) {
-  FieldSpec s;
+static FieldInfo single(const QString& name, Family family, bool yellow, int maxChars) {
+  FieldInfo s;
   s.name = s.control = name;
   s.family = family;
   s.yellow = yellow;
@@ -81,16 +81,16 @@ static FieldSpec single(const QString& name, Family family, bool yellow, int max
   return s;
 }
 
-static FieldSpec member(const QString& control, int index, Family family, bool yellow, int maxChars) {
-  FieldSpec s = single(control + u'(' + QString::number(index) + u')', family, yellow, maxChars);
+static FieldInfo member(const QString& control, int index, Family family, bool yellow, int maxChars) {
+  FieldInfo s = single(control + u'(' + QString::number(index) + u')', family, yellow, maxChars);
   s.control = control;
   s.index = index;
   return s;
 }
 
-const QList<FieldSpec>& araimentFields() {
-  static const QList<FieldSpec> fields = [] {
-    QList<FieldSpec> out;
+const QList<FieldInfo>& araimentFields() {
+  static const QList<FieldInfo> fields = [] {
+    QList<FieldInfo> out;
     out << single(QStringLiteral("アライメントコード"), Family::Code, false, 4);
     out << standardFields();
     for (int i = 0; i < 22; ++i)
@@ -106,11 +106,11 @@ const QList<FieldSpec>& araimentFields() {
   return fields;
 }
 
-const QList<FieldSpec>& araimentBaseFields() {
-  static const QList<FieldSpec> fields = [] {
-    QList<FieldSpec> out;
+const QList<FieldInfo>& araimentBaseFields() {
+  static const QList<FieldInfo> fields = [] {
+    QList<FieldInfo> out;
     out << single(QStringLiteral("コード"), Family::Code, false, 4);
-    FieldSpec name = single(QStringLiteral("登録名"), Family::Name, false, 0);
+    FieldInfo name = single(QStringLiteral("登録名"), Family::Name, false, 0);
     name.inputMethodOff = false;
     out << name << standardFields();
     return out;
@@ -118,13 +118,13 @@ const QList<FieldSpec>& araimentBaseFields() {
   return fields;
 }
 
-const FieldSpec* findField(const QList<FieldSpec>& fields, const QString& name) {
-  for (const FieldSpec& f : fields)
+const FieldInfo* findField(const QList<FieldInfo>& fields, const QString& name) {
+  for (const FieldInfo& f : fields)
     if (f.name == name) return &f;
   return nullptr;
 }
 
-static Navigation linear(const QList<FieldSpec>& chain) {
+static Navigation linear(const QList<FieldInfo>& chain) {
   Navigation nav;
   for (int i = 0; i < chain.size(); ++i)
     nav.insert(chain[i].name, Step{i + 1 < chain.size() ? chain[i + 1].name : QString(),
@@ -140,7 +140,7 @@ const Navigation& araimentNavigation() {
 const Navigation& araimentBaseNavigation() {
   static const Navigation nav = [] {
     Navigation n;
-    for (const FieldSpec& f : standardFields()) n.insert(f.name, araimentNavigation().value(f.name));
+    for (const FieldInfo& f : standardFields()) n.insert(f.name, araimentNavigation().value(f.name));
     // The two places where the master differs from the record screen: the
     // first value steps back to the name, and the last value is the end.
     n[QStringLiteral("トータルトウF")].esc = QStringLiteral("登録名");

@@ -35,7 +35,7 @@ inline bool isNumber(Family f) {
 // ("+1.5" -> "1.50", "-.3" -> "-0.30", "x" -> "0.00", 643.6 -> "644").
 QString normalise(const QString& text, Family family);
 
-struct FieldSpec {
+struct FieldInfo {
   QString name;      // the widget's name, "調整前(3)" for array members
   QString control;   // the control (array) name, "調整前"
   int index = -1;    // array index, -1 for a single field
@@ -62,14 +62,14 @@ const QList<Quantity>& quantities();
 
 // The 26 standard boxes in stored column order (schema::alignmentStandardColumns):
 // each standard value followed by its range boxes 0 and 1.
-const QList<FieldSpec>& standardFields();
+const QList<FieldInfo>& standardFields();
 // The alignment record screen's 75 input fields in Enter order:
 // アライメントコード, the 26 standard boxes, 調整前(0..21), 調整後(0..21),
 // タイヤサイズ(0), タイヤ外径(0), タイヤサイズ(1), タイヤ外径(1).
-const QList<FieldSpec>& araimentFields();
+const QList<FieldInfo>& araimentFields();
 // The base master screen's fields in Enter order: コード, 登録名, the 26 boxes.
-const QList<FieldSpec>& araimentBaseFields();
-const FieldSpec* findField(const QList<FieldSpec>& fields, const QString& name);
+const QList<FieldInfo>& araimentBaseFields();
+const FieldInfo* findField(const QList<FieldInfo>& fields, const QString& name);
 
 // Where Enter and Esc move the focus from a field; "" means it stays.
 struct Step {

@@ -7,40 +7,40 @@
 
 namespace alignment {
 
-ValueEntry::ValueEntry(const QList<FieldSpec>& fields, const Navigation& navigation)
+ValueEntry::ValueEntry(const QList<FieldInfo>& fields, const Navigation& navigation)
     : fields_(fields), navigation_(navigation) {}
 
-QColor ValueEntry::restingColour(const FieldSpec& spec) { return spec.yellow ? Colours::LightYellow : Colours::normal(); }
+QColor ValueEntry::restingColour(const FieldInfo& info) { return info.yellow ? Colours::LightYellow : Colours::normal(); }
 
 QLineEdit* ValueEntry::create(const QString& name, QWidget* parent) {
-  const FieldSpec* spec = findField(fields_, name);
-  Q_ASSERT(spec);
+  const FieldInfo* info = findField(fields_, name);
+  Q_ASSERT(info);
   auto* e = new QLineEdit(parent);
-  nameControl(e, spec->name);
-  if (isNumber(spec->family) || spec->family == Family::Code) {
+  nameControl(e, info->name);
+  if (isNumber(info->family) || info->family == Family::Code) {
     setNumericInput(e);
   }
-  if (!spec->inputMethodOff) e->setAttribute(Qt::WA_InputMethodEnabled, true);
-  else if (spec->family == Family::TyreSize) e->setAttribute(Qt::WA_InputMethodEnabled, false);
+  if (!info->inputMethodOff) e->setAttribute(Qt::WA_InputMethodEnabled, true);
+  else if (info->family == Family::TyreSize) e->setAttribute(Qt::WA_InputMethodEnabled, false);
   // A character limit that only refuses typing: a longer text the program
   // writes (a normalised "1234.50") is shown whole, never cut.
-  if (spec->maxChars > 0) attachByteBudget(e, spec->maxChars, spec->maxChars);
-  setBackground(e, restingColour(*spec));
-  widgets_.insert(spec->name, e);
+  if (info->maxChars > 0) attachByteBudget(e, info->maxChars, info->maxChars);
+  setBackground(e, restingColour(*info));
+  widgets_.insert(info->name, e);
   return e;
 }
 
-const FieldSpec* ValueEntry::specOf(const QWidget* w) const {
+const FieldInfo* ValueEntry::infoOf(const QWidget* w) const {
   if (!w) return nullptr;
   auto it = widgets_.constFind(w->objectName());
   if (it == widgets_.constEnd() || it.value() != w) return nullptr;
   return findField(fields_, w->objectName());
 }
 
-static bool handled(const FieldSpec* s) { return s && (isNumber(s->family) || s->family == Family::TyreSize); }
+static bool handled(const FieldInfo* s) { return s && (isNumber(s->family) || s->family == Family::TyreSize); }
 
 bool ValueEntry::focusIn(QWidget* w) {
-  const FieldSpec* s = specOf(w);
+  const FieldInfo* s = infoOf(w);
   if (!handled(s)) return false;
   if (isNumber(s->family)) firstKey_ = false;
   remembered_ = background(w);
@@ -49,7 +49,7 @@ bool ValueEntry::focusIn(QWidget* w) {
 }
 
 bool ValueEntry::focusOut(QWidget* w) {
-  const FieldSpec* s = specOf(w);
+  const FieldInfo* s = infoOf(w);
   if (!handled(s)) return false;
   normaliseField(static_cast<QLineEdit*>(w));
   setBackground(w, remembered_.isValid() ? remembered_ : restingColour(*s));
@@ -57,14 +57,14 @@ bool ValueEntry::focusOut(QWidget* w) {
 }
 
 void ValueEntry::normaliseField(QLineEdit* e) const {
-  const FieldSpec* s = specOf(e);
+  const FieldInfo* s = infoOf(e);
   if (!s || !isNumber(s->family)) return;
   const QString t = normalise(e->text(), s->family);
   if (t != e->text()) e->setText(t);
 }
 
 bool ValueEntry::keyDown(QWidget* w, int keyCode) {
-  const FieldSpec* s = specOf(w);
+  const FieldInfo* s = infoOf(w);
   if (!handled(s)) return false;
   auto* e = static_cast<QLineEdit*>(w);
   if (keyCode == Key::Enter || keyCode == Key::Esc) {

@@ -18,7 +18,7 @@ namespace alignment {
 
 class ValueEntry {
  public:
-  ValueEntry(const QList<FieldSpec>& fields, const Navigation& navigation);
+  ValueEntry(const QList<FieldInfo>& fields, const Navigation& navigation);
 
   // Creates the field `name` (which must be one of `fields`) with its name,
   // alignment, input method, length limit and resting colour.
@@ -27,11 +27,11 @@ class ValueEntry {
   // target of the navigation.
   void adopt(QLineEdit* e) { widgets_.insert(e->objectName(), e); }
   QLineEdit* field(const QString& name) const { return widgets_.value(name); }
-  const FieldSpec* specOf(const QWidget* w) const;
-  const QList<FieldSpec>& fields() const { return fields_; }
+  const FieldInfo* infoOf(const QWidget* w) const;
+  const QList<FieldInfo>& fields() const { return fields_; }
 
   // The resting colour of a field (light yellow or the normal colour).
-  static QColor restingColour(const FieldSpec& spec);
+  static QColor restingColour(const FieldInfo& info);
 
   // Number fields and tyre sizes; each returns false for other fields so
   // that the screen can handle its code and name fields itself.
@@ -47,7 +47,7 @@ class ValueEntry {
   void normaliseField(QLineEdit* e) const;
 
  private:
-  QList<FieldSpec> fields_;
+  QList<FieldInfo> fields_;
   const Navigation& navigation_;
   QHash<QString, QLineEdit*> widgets_;
   // The screen's focus state.
