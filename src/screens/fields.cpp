@@ -70,11 +70,10 @@ class ByteBudget : public QObject {
  public:
   ByteBudget(QLineEdit* field) : QObject(field), field_(field), accepted_(field->text()) {
     connect(field, &QLineEdit::textEdited, this, &ByteBudget::edited);
-    // A programmatic setText is accepted as it is. The line edit reports a
-    // typed change again after textEdited, with the text from before a
-    // refusal; the field's current text is what was accepted.
+    // Programmatic setText. The text is read from the field: after an edit
+    // that was refused, the line edit still signals the refused text.
     connect(field, &QLineEdit::textChanged, this, [this](const QString&) {
-      if (!inEdit_) accepted_ = field_->text();
+      if (!inEdit_ && field_) accepted_ = field_->text();
     });
   }
   int budget = 0;

@@ -35,7 +35,9 @@ class ListModel : public QAbstractTableModel {
   ListModel(QList<ListColumn> columns, QObject* parent = nullptr);
 
   // Sets the record source and reads its first page. Throws DbError when the
-  // SQL cannot run; the list is then empty.
+  // SQL cannot run; the list is then empty. The source is a plain SELECT
+  // with its ORDER BY and no LIMIT: pages are read by appending
+  // "LIMIT n OFFSET m" to it.
   void setRecordSource(const QString& sql);
   QString recordSource() const { return sql_; }
   // Reads the record source again from its first row. Throws DbError.

@@ -4,7 +4,7 @@
 // of all records with its double-click, F12 to close, and the save, delete,
 // clear and copy routines with their confirmations. A screen gives its
 // settings (RecordScreenConfig), builds its body fields into bodyLayout(),
-// names its chain and implements the record-specific parts: clearFields,
+// names its chain and implements what differs per record: clearFields,
 // showRecord, writeFields and openCopyDialog.
 //
 // Every record routine catches engine errors: the screen shows them with the
@@ -50,6 +50,7 @@ class RecordScreen : public QDialog, public FieldHandler {
 
   const RecordScreenConfig& config() const { return config_; }
   QLineEdit* codeField() const { return code_; }
+  QLabel* codeLabel() const { return codeLabel_; }
   ListGrid* list() const { return list_; }
   QPushButton* button(RecordScreenConfig::Button which) const;
 
