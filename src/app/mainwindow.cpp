@@ -2,9 +2,12 @@
 
 #include "screens/fields.h"
 #include "screens/messages.h"
+#include "alignment/araiment.h"
+#include "alignment/araimentbase.h"
 #include "masters/s_master.h"
 #include "masters/u_master.h"
 #include "masters/versionwindow.h"
+#include "printing/araimentprint.h"
 #include "printing/settingprint.h"
 #include "screens/selectedcode.h"
 #include "settings/setting_copy.h"
@@ -123,12 +126,22 @@ void Setting::Copy_Switch_Click() {
 
 void Setting::Araiment_Switch_Click() {
   if (form_->Araiment_Setting()) {
-    // The alignment screen opens here.
+    Araiment screen(this, form_->codeField()->text(), form_->nameField()->text());
+    // The alignment sheet prints the alignment screen as it stands and the
+    // setting header of this window.
+    screen.printHandler = [this](Araiment* alignment) {
+      AraimentPrint sheet(alignment, [this] { return form_->values(); }, [alignment] { return alignment->values(); });
+      sheet.exec();
+    };
+    screen.exec();
   }
   form_->focusCode();
 }
 
-void Setting::AraimentBase_Switch_Click() {}
+void Setting::AraimentBase_Switch_Click() {
+  AraimentBase screen(this);
+  screen.exec();
+}
 void Setting::PrintSwitch_Click() {
   SettingPrint screen(this, [this] { return form_->values(); });
   screen.exec();

@@ -2,6 +2,9 @@
 // main window carries on when it closes. The setting list hands a code back,
 // the setting copy dialog stores what the main window shows.
 #include "app/mainwindow.h"
+#include "printing/displaylist.h"
+#include "printing/prninf.h"
+#include "printing/sheetscreen.h"
 #include "data/clock.h"
 #include "data/schema.h"
 #include "screens/fields.h"
@@ -13,6 +16,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -160,6 +164,44 @@ class HubTest : public QObject {
     edit(QStringLiteral("コード"))->clear();
     window->Copy_Switch_Click();
     QVERIFY(!QApplication::activeModalWidget());
+  }
+
+  void alignmentScreenForAStoredSettingAndItsSheet() {
+    // ARAIMENT.PRN for the PDF device, so that the preview can be built.
+    PrnInf = PrnInfRecord{kAlignmentSheetKey, QStringLiteral("PDFファイル"), QStringLiteral("A4 - 210 x 297 mm"),
+                          QStringLiteral("縦方向"), QStringLiteral("0"), QStringLiteral("0")};
+    QVERIFY(WritePrnInf(kAlignmentSheetKey));
+    window->form()->loadCode(QStringLiteral("5"));
+    edit(QStringLiteral("セッティング名"))->setText(QStringLiteral("五（未保存）"));
+    QStringList printed;
+    const QString caption = open(QStringLiteral("Araiment_Switch"), [&](QDialog* d) {
+      QCOMPARE(control<QLabel>(d, QStringLiteral("コード"))->text(), QStringLiteral("0005"));
+      QCOMPARE(control<QLabel>(d, QStringLiteral("セッティング名"))->text(), QStringLiteral("五（未保存）"));
+      QCOMPARE(control<QLineEdit>(d, QStringLiteral("アライメントコード"))->text(), QStringLiteral("0001"));
+      control<QLineEdit>(d, QStringLiteral("調整前(0)"))->setText(QStringLiteral("1.25"));  // not saved
+      onNextModal([&](QDialog* sheet) {
+        printed << sheet->windowTitle();
+        click(sheet, QStringLiteral("Preview_Switch"));
+        auto* screen = static_cast<SheetScreen*>(sheet);
+        for (const PrintItem& item : screen->surface().document().pages.value(0).items)
+          if (const auto* t = std::get_if<TextItem>(&item)) printed << t->text;
+        press(Qt::Key_F12);
+      });
+      click(d, QStringLiteral("PrintSwitch"));
+      press(Qt::Key_F12);
+    });
+    QCOMPARE(caption, QStringLiteral("Ashimemo　－　アライメントの登録"));
+    QCOMPARE(printed.value(0), QStringLiteral("Ashimemo　－　アライメント計測値印刷"));
+    QVERIFY2(printed.contains(QStringLiteral("          1.25mm")), qPrintable(printed.join(u'|')));
+    QVERIFY(printed.contains(QStringLiteral(" 五（未保存）")));
+    QCOMPARE(focusName(), QStringLiteral("コード"));
+    // A setting that is not stored gets no alignment screen.
+    window->form()->codeField()->setText(QStringLiteral("0044"));
+    click(window.get(), QStringLiteral("Araiment_Switch"));
+    QCOMPARE(dir->messages.take().last().text,
+             QStringLiteral("コード[0044]のセッティングは登録されていません！登録済みデータにのみ入力できます。"));
+    QCOMPARE(open(QStringLiteral("AraimentBase_Switch"), [](QDialog*) { press(Qt::Key_F12); }),
+             QStringLiteral("アライメント基準値の登録"));
   }
 
   void buttonsOpenTheirScreens() {
