@@ -128,7 +128,8 @@ QString runTool(const QString& program, const QStringList& args) {
 }
 
 bool copyWheelPictures() {
-  const QString assets = qEnvironmentVariable("ASHIMEMO_SOURCE_DIR") + QStringLiteral("/assets/");
+  const QString assets =
+      qEnvironmentVariable("ASHIMEMO_SOURCE_DIR", QStringLiteral(ASHIMEMO_SOURCE_DIR_DEFAULT)) + QStringLiteral("/assets/");
   bool ok = true;
   for (const QString& name : {QStringLiteral("セッティング左.GIF"), QStringLiteral("セッティング右.GIF")}) {
     QFile::remove(name);
