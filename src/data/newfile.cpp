@@ -76,9 +76,10 @@ bool fillSample(QSqlDatabase& db, QString* e) {
     if (!insert(db, schema::kUsers, u, e)) return false;
 
   QVariantList base{1, QStringLiteral("トヨタ　カローラレビン　ＡＥ８６")};
-  for (const char* v : {"0.00", "+0.20", "-0.20", "0.00", "+0.10", "-0.10", "-0.50", "+0.30", "-0.30", "3.55",
-                        "+0.30", "-0.30", "12.50", "13.05", "+0.50", "-0.50", "2.00", "+0.50", "-0.50", "1.00",
-                        "+0.25", "-0.25", "-1.00", "+0.30", "-0.30", "0.00"})
+  // As the screens store them: normalised to two decimals, no plus sign.
+  for (const char* v : {"0.00", "0.20", "-0.20", "0.00", "0.10", "-0.10", "-0.50", "0.30", "-0.30", "3.55",
+                        "0.30", "-0.30", "12.50", "13.05", "0.50", "-0.50", "2.00", "0.50", "-0.50", "1.00",
+                        "0.25", "-0.25", "-1.00", "0.30", "-0.30", "0.00"})
     base << QString::fromLatin1(v);
   if (!insert(db, schema::kAlignmentBases, base, e)) return false;
 
