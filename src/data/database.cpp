@@ -3,6 +3,7 @@
 #include "data/schema.h"
 
 #include <QFile>
+#include <QHash>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -17,6 +18,10 @@ const QString kMain = QStringLiteral("ashimemo");
 const QString kList = QStringLiteral("ashimemo-list");
 int transactionDepth = 0;
 QString openPath;
+QHash<QString, QSqlQuery>& statements() {
+  static QHash<QString, QSqlQuery> cache;
+  return cache;
+}
 
 void configure(QSqlDatabase& db) {
   QSqlQuery q(db);
@@ -113,6 +118,7 @@ Database::OpenResult Database::open(const QString& path, QString* error) {
 }
 
 void Database::close() {
+  statements().clear();
   for (const QString& name : {kMain, kList}) {
     if (!QSqlDatabase::contains(name)) continue;
     {
@@ -130,11 +136,22 @@ QString Database::path() { return openPath; }
 QSqlDatabase Database::connection() { return QSqlDatabase::database(kMain, false); }
 QString Database::listConnectionName() { return kList; }
 
-QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
-  QList<std::pair<double, QString>> rows;
-  const QVariant handle = connection().driver()->handle();
+// The engine's handle of the shared connection.
+static sqlite3* engineHandle() {
+  const QVariant handle = Database::connection().driver()->handle();
   auto* db = handle.isValid() ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
   if (!db) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
+  return db;
+}
+
+[[noreturn]] static void raiseEngine(sqlite3* db) {
+  const QString error = QString::fromUtf8(sqlite3_errmsg(db));
+  Database::raise(QSqlError(error, error, QSqlError::StatementError));
+}
+
+QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
+  QList<std::pair<double, QString>> rows;
+  sqlite3* db = engineHandle();
   sqlite3_stmt* stmt = nullptr;
   const QByteArray text = sql.toUtf8();
   int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr);
@@ -150,32 +167,46 @@ QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
   return rows;
 }
 
+QSqlQuery& Database::prepared(const QString& sql) {
+  auto it = statements().find(sql);
+  if (it == statements().end()) {
+    QSqlQuery q(connection());
+    if (!q.prepare(sql)) raise(q.lastError());
+    it = statements().insert(sql, q);
+  }
+  return *it;
+}
+
+// Runs one of our fixed statements; false on failure, with the error.
+static bool run(const QString& sql, QSqlError* error = nullptr) {
+  QSqlQuery& q = Database::prepared(sql);
+  const bool ok = q.exec();
+  if (!ok && error) *error = q.lastError();
+  q.finish();
+  return ok;
+}
+
 Transaction::Transaction() {
   if (transactionDepth++ == 0) {
-    QSqlDatabase db = Database::connection();
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+    QSqlError e;
+    if (!run(QStringLiteral("BEGIN IMMEDIATE"), &e)) {
       --transactionDepth;
-      Database::raise(q.lastError());
+      Database::raise(e);
     }
   }
 }
 
 Transaction::~Transaction() {
   if (done_) return;
-  if (--transactionDepth == 0) {
-    QSqlQuery q(Database::connection());
-    q.exec(QStringLiteral("ROLLBACK"));
-  }
+  if (--transactionDepth == 0) run(QStringLiteral("ROLLBACK"));
 }
 
 void Transaction::commit() {
   if (done_) return;
   if (transactionDepth == 1) {
-    QSqlQuery q(Database::connection());
-    if (!q.exec(QStringLiteral("COMMIT"))) {
-      const QSqlError e = q.lastError();
-      q.exec(QStringLiteral("ROLLBACK"));
+    QSqlError e;
+    if (!run(QStringLiteral("COMMIT"), &e)) {
+      run(QStringLiteral("ROLLBACK"));
       done_ = true;
       transactionDepth = 0;
       Database::raise(e);
@@ -193,23 +224,52 @@ Recordset::Recordset(const QString& sql, Mode mode) : mode_(mode) {
     const auto m = from.match(sql);
     table_ = m.hasMatch() ? m.captured(1) : QString();
   }
-  QSqlQuery q(Database::connection());
-  q.setForwardOnly(true);
-  if (!q.exec(sql)) Database::raise(q.lastError());
-  while (q.next()) rows_.push_back(q.record());
+  sqlite3* db = engineHandle();
+  sqlite3_stmt* stmt = nullptr;
+  const QByteArray text = sql.toUtf8();
+  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) raiseEngine(db);
+  const int n = sqlite3_column_count(stmt);
+  for (int c = 0; c < n; ++c) {
+    columns_ << QString::fromUtf8(sqlite3_column_name(stmt, c));
+    columnIndex_.insert(columns_.last(), c);
+  }
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    std::vector<QVariant> row(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c) {
+      switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER: row[size_t(c)] = qlonglong(sqlite3_column_int64(stmt, c)); break;
+        case SQLITE_FLOAT: row[size_t(c)] = sqlite3_column_double(stmt, c); break;
+        case SQLITE_TEXT:
+          row[size_t(c)] = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
+                                             sqlite3_column_bytes(stmt, c));
+          break;
+        case SQLITE_BLOB:
+          row[size_t(c)] = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c));
+          break;
+        default: break;  // NULL
+      }
+    }
+    rows_.push_back(std::move(row));
+  }
+  if (rc != SQLITE_DONE) {
+    const QString error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(stmt);
+    Database::raise(QSqlError(error, error, QSqlError::StatementError));
+  }
+  sqlite3_finalize(stmt);
 }
 
 QVariant Recordset::field(const QString& name) const {
   if (editing_ != Editing::None) {
-    for (const auto& [n, v] : buffer_)
-      if (n == name) return v;
+    const auto at = bufferIndex_.constFind(name);
+    if (at != bufferIndex_.constEnd()) return buffer_[*at].second;
   }
   if (eof()) return QVariant();
-  const QSqlRecord& r = rows_[size_t(pos_)];
-  const int i = r.indexOf(name);
-  if (i < 0)
+  const auto c = columnIndex_.constFind(name);
+  if (c == columnIndex_.constEnd())
     throw DbError(QStringLiteral("データファイルに必要な項目「%1」がありません。").arg(name), QString());
-  return r.value(i);
+  return rows_[size_t(pos_)][size_t(*c)];
 }
 
 QString Recordset::text(const QString& name) const {
@@ -230,21 +290,24 @@ double Recordset::number(const QString& name) const {
 void Recordset::addNew() {
   editing_ = Editing::Adding;
   buffer_.clear();
+  bufferIndex_.clear();
 }
 
 void Recordset::edit() {
   if (eof()) throw DbError(QStringLiteral("編集する行がありません。"), QString());
   editing_ = Editing::Editing;
   buffer_.clear();
-  editKey_ = rows_[size_t(pos_)].value(QStringLiteral("コード"));
+  bufferIndex_.clear();
+  editKey_ = field(QStringLiteral("コード"));
 }
 
 void Recordset::setField(const QString& name, const QVariant& value) {
-  for (auto& [n, v] : buffer_)
-    if (n == name) {
-      v = value;
-      return;
-    }
+  const auto at = bufferIndex_.constFind(name);
+  if (at != bufferIndex_.constEnd()) {
+    buffer_[*at].second = value;
+    return;
+  }
+  bufferIndex_.insert(name, int(buffer_.size()));
   buffer_.append({name, value});
 }
 
@@ -253,35 +316,42 @@ void Recordset::update() {
     editing_ = Editing::None;
     return;
   }
-  Transaction tx;
-  QSqlQuery q(Database::connection());
   QStringList cols;
   for (const auto& [n, v] : buffer_) cols << quoted(n);
+  QString sql;
   if (editing_ == Editing::Adding) {
     QStringList marks;
     for (int i = 0; i < buffer_.size(); ++i) marks << QStringLiteral("?");
-    q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quoted(table_), cols.join(u','), marks.join(u',')));
-    for (const auto& [n, v] : buffer_) q.addBindValue(v);
+    sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quoted(table_), cols.join(u','), marks.join(u','));
   } else {
     QStringList sets;
     for (const QString& c : cols) sets << c + QStringLiteral("=?");
-    q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE \"コード\"=?").arg(quoted(table_), sets.join(u',')));
-    for (const auto& [n, v] : buffer_) q.addBindValue(v);
-    q.addBindValue(editKey_);
+    sql = QStringLiteral("UPDATE %1 SET %2 WHERE \"コード\"=?").arg(quoted(table_), sets.join(u','));
   }
-  if (!q.exec()) Database::raise(q.lastError());
+  Transaction tx;
+  QSqlQuery& q = Database::prepared(sql);
+  int i = 0;
+  for (const auto& [n, v] : buffer_) q.bindValue(i++, v);
+  if (editing_ == Editing::Editing) q.bindValue(i, editKey_);
+  const bool ok = q.exec();
+  const QSqlError error = q.lastError();
+  q.finish();
+  if (!ok) Database::raise(error);
   tx.commit();
   editing_ = Editing::None;
   buffer_.clear();
+  bufferIndex_.clear();
 }
 
 void Recordset::deleteRow() {
   if (mode_ != Updatable || eof()) return;
   Transaction tx;
-  QSqlQuery q(Database::connection());
-  q.prepare(QStringLiteral("DELETE FROM %1 WHERE \"コード\"=?").arg(quoted(table_)));
-  q.addBindValue(rows_[size_t(pos_)].value(QStringLiteral("コード")));
-  if (!q.exec()) Database::raise(q.lastError());
+  QSqlQuery& q = Database::prepared(QStringLiteral("DELETE FROM %1 WHERE \"コード\"=?").arg(quoted(table_)));
+  q.bindValue(0, field(QStringLiteral("コード")));
+  const bool ok = q.exec();
+  const QSqlError error = q.lastError();
+  q.finish();
+  if (!ok) Database::raise(error);
   tx.commit();
 }
 
@@ -290,4 +360,5 @@ void Recordset::close() {
   pos_ = 0;
   editing_ = Editing::None;
   buffer_.clear();
+  bufferIndex_.clear();
 }

@@ -3,14 +3,16 @@
 // it. Every value that is written is bound as a parameter; codes reach SQL
 // only as numbers that our own code formatted. Each save or delete is one
 // transaction, committed durably.
+#include <QHash>
 #include <QList>
-#include <QSqlRecord>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 #include <stdexcept>
 #include <vector>
 
 class QSqlDatabase;
+class QSqlQuery;
 class QSqlError;
 
 // An engine error: locked, corrupt, read-only file, missing table or field.
@@ -44,6 +46,11 @@ class Database {
   // engine because they hold up to 9,999 rows and are refilled often.
   static QList<std::pair<double, QString>> codesAndNames(const QString& sql);
 
+  // A statement of ours prepared once per connection and reused: the
+  // writes of the record sets and the transaction statements. Finished
+  // after each use, so it never holds a lock.
+  static QSqlQuery& prepared(const QString& sql);
+
   // Turns an engine error into a DbError with a Japanese message.
   [[noreturn]] static void raise(const QSqlError& error);
 };
@@ -63,7 +70,8 @@ class Transaction {
   bool done_ = false;
 };
 
-// A result set of one SQL text, read whole when opened. An updatable record
+// A result set of one SQL text, read whole when opened (straight from the
+// engine, so that a one-row lookup of a 76-column record stays cheap). An updatable record
 // set (always a "SELECT * FROM <table> ..." of a keyed table) can add a new
 // row, edit the current one and delete it.
 class Recordset {
@@ -93,9 +101,12 @@ class Recordset {
  private:
   QString table_;
   Mode mode_;
-  std::vector<QSqlRecord> rows_;
+  QStringList columns_;                  // names of the result's columns
+  QHash<QString, int> columnIndex_;
+  std::vector<std::vector<QVariant>> rows_;
   int pos_ = 0;
   enum class Editing { None, Adding, Editing } editing_ = Editing::None;
-  QList<QPair<QString, QVariant>> buffer_;
+  QList<QPair<QString, QVariant>> buffer_;  // fields set, in the order they were set
+  QHash<QString, int> bufferIndex_;
   QVariant editKey_;
 };
