@@ -75,7 +75,10 @@ U_Master::U_Master(QWidget* parent) : RecordScreen(parent, settings()) {
     auto* field = new QLineEdit(this);
     const QString name = QString::fromUtf8(def.name);
     nameControl(field, def.index < 0 ? name : arrayName(name, def.index));
-    if (def.maxChars > 0) field->setMaxLength(def.maxChars);
+    // A character limit that refuses typing only: a maximum length would
+    // cut a longer stored value when it is shown, and the next save would
+    // store it cut.
+    if (def.maxChars > 0) attachByteBudget(field, def.maxChars, def.maxChars);
     if (def.focusBudget > 0) attachByteBudget(field, def.focusBudget, def.changeBudget);
     field->setAttribute(Qt::WA_InputMethodEnabled, def.inputMethod);
     field->setFixedWidth(fieldWidth(field, def.shown));

@@ -679,7 +679,9 @@ void SettingForm::fieldFocusOut(QWidget* field) {
   } else if (field == coilOver_) {
     applyProduct();
   } else if (locateWheel(field, &w, &item)) {
-    correctWheel(w, item);
+    // A field the product does not offer only passes the focus on; leaving
+    // it must not rewrite its stored value (a damping step would become 1).
+    if (isAvailable(caps_, item, axleOf(w))) correctWheel(w, item);
   }
   UnhighlightField(field);
 }

@@ -243,6 +243,16 @@ class SettingEntryTest : public QObject {
     QTRY_COMPARE(focusName(), QStringLiteral("フェンダー高(3)"));
   }
 
+  void clickingAGreyFieldLeavesItsValue() {
+    // A setting whose product is gone: damping is not offered, and passing
+    // through the grey field must not rewrite the stored steps.
+    dir->exec(QStringLiteral("INSERT INTO セッティング (コード, 車高調, FL_伸) VALUES (6, 42, '12')"));
+    typeCode(QStringLiteral("6"));
+    QTest::mouseClick(wheel("伸", 0), Qt::LeftButton);
+    QTRY_COMPARE(focusName(), QStringLiteral("フェンダー高(0)"));
+    QCOMPARE(wheel("伸", 0)->text(), QStringLiteral("12"));
+  }
+
   void dampingLimitsAndTogetherCopy() {
     focus(combo(QStringLiteral("車高調")));
     typeText(QStringLiteral("1"));  // 10 steps, "同時"

@@ -241,6 +241,31 @@ class UMasterTest : public QObject {
     QCOMPARE(field->text(), address);
   }
 
+  void longStoredNumbersAndMailStayWhole() {
+    // Values written by another program may be longer than the typing
+    // limits; showing and saving them again keeps them whole.
+    DataDir dir;
+    const QString mail = QString(130, u'm');
+    addUser(dir, 2, {"a", "", "084-09051", "", "", "0154-12-3456-789", "", "", mail});
+    U_Master u;
+    QVERIFY(showAndActivate(&u));
+    typeText(QStringLiteral("2"));
+    press(Qt::Key_Return);
+    QCOMPARE(edit(&u, QStringLiteral("郵便番号"))->text(), QStringLiteral("084-09051"));
+    QCOMPARE(edit(&u, QStringLiteral("電話番号"))->text(), QStringLiteral("0154-12-3456-789"));
+    dir.messages.answer(true);
+    click(&u, QStringLiteral("Save_Switch"));
+    const QVariantMap row = dir.row(QStringLiteral("SELECT * FROM ユーザー WHERE コード=2"));
+    QCOMPARE(row.value(QStringLiteral("電話番号")).toString(), QStringLiteral("0154-12-3456-789"));
+    QCOMPARE(row.value(QStringLiteral("メールアドレス")).toString(), mail);
+    // Typing still stops at the limit.
+    QLineEdit* zip = edit(&u, QStringLiteral("郵便番号"));
+    zip->setFocus();
+    zip->selectAll();
+    typeText(QStringLiteral("123456789"));
+    QCOMPARE(zip->text(), QStringLiteral("12345678"));
+  }
+
   void copyStoresWhatIsShownUnderAFreeCode() {
     DataDir dir;
     addUser(dir, 3, kSato);
