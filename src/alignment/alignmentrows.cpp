@@ -4,6 +4,8 @@
 #include "data/numfmt.h"
 #include "data/schema.h"
 
+#include <cmath>
+
 namespace alignment {
 
 static QString twoDigits(int i) { return QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')); }
@@ -47,7 +49,11 @@ void writeAlignment(Recordset& rs, const AlignmentRecord& r, qint64 code) {
   const char* axle[2] = {"F", "R"};
   for (int i = 0; i < 2; ++i) {
     rs.setField(QStringLiteral("タイヤサイズ") + QLatin1String(axle[i]), r.tyreSize[size_t(i)].trimmed());
-    rs.setField(QStringLiteral("タイヤ外径") + QLatin1String(axle[i]), numfmt::codeValue(r.tyreDiameter[size_t(i)]));
+    // The diameter as the whole number the field shows ("##0"), in 64 bits
+    // so that what is stored is what was shown.
+    const double diameter = std::round(numfmt::val(r.tyreDiameter[size_t(i)]));
+    rs.setField(QStringLiteral("タイヤ外径") + QLatin1String(axle[i]),
+                std::fabs(diameter) < 9e18 ? QVariant(qint64(diameter)) : QVariant(diameter));
   }
 }
 

@@ -390,6 +390,23 @@ class AraimentTest : public QObject {
     QCOMPARE(d.count(QStringLiteral("アライメント")), 1);
   }
 
+  void theStoredDiameterIsTheOneShown() {
+    DataDir d;
+    {
+      Araiment a(nullptr, QStringLiteral("0005"), QString());
+      QVERIFY(showAndActivate(&a));
+      QLineEdit* diameter = edit(&a, arr("タイヤ外径", 0));
+      click(diameter);
+      typeText(QStringLiteral("9e9"));  // an exponent: 9000000000
+      press(Qt::Key_Return);
+      QCOMPARE(diameter->text(), QStringLiteral("9000000000"));
+      d.messages.answer(true);
+      click(control<QPushButton>(&a, QStringLiteral("Save_Switch")));
+    }
+    QCOMPARE(d.row(QStringLiteral("SELECT タイヤ外径F FROM アライメント WHERE コード=5")).value(QStringLiteral("タイヤ外径F")).toLongLong(),
+             9000000000LL);
+  }
+
   void anEmptyScreenSavesEmptyTextsAndZeroDiameters() {
     DataDir d;
     {
