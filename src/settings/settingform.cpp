@@ -31,10 +31,7 @@ QLineEdit* lineOf(QWidget* w) {
   return qobject_cast<QLineEdit*>(w);
 }
 
-QLabel* label(const QString& text, QWidget* parent) {
-  auto* l = new QLabel(text, parent);
-  return l;
-}
+QLabel* label(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
 
 }  // namespace
 
@@ -558,7 +555,7 @@ void SettingForm::correctWheel(int w, int item) {
     wheel_[size_t(w)][size_t(item == Extension ? Compression : Extension)]->setText(e->text());
 }
 
-void SettingForm::moveWheel(const WheelMove& m, int, int) {
+void SettingForm::moveWheel(const WheelMove& m) {
   switch (m.kind) {
     case WheelMove::Stay: return;
     case WheelMove::CoilOverList: coilOver_->setFocus(Qt::OtherFocusReason); return;
@@ -623,7 +620,7 @@ bool SettingForm::fieldKeyDown(QWidget* field, int key, QKeyEvent*) {
   if (!locateWheel(field, &w, &item)) return false;
   if (enter || esc) {
     correctWheel(w, item);
-    moveWheel(enter ? enterMove(caps_, w, item) : escMove(caps_, w, item), w, item);
+    moveWheel(enter ? enterMove(caps_, w, item) : escMove(caps_, w, item));
   }
   if (item != Remark) firstKey(field);
   return enter || esc;

@@ -66,7 +66,7 @@ class SettingForm : public QWidget, public FieldHandler {
   void matchList(QComboBox* list, int width);
   void applyProduct();
   void correctWheel(int wheel, int item);
-  void moveWheel(const WheelMove& move, int fromWheel, int fromItem);
+  void moveWheel(const WheelMove& move);
   bool locateWheel(QWidget* field, int* wheel, int* item) const;
   void setAllTexts(const SettingRecord& r);
   QString sqlCode() const;
