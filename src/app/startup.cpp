@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLockFile>
@@ -26,6 +27,7 @@ QString lockPath() {
 int runAshimemo(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(kTitle);
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/ashimemo.png")));
   setUpLookAndLanguage(app);
 
   // One running instance per user. The lock file names the running process,
