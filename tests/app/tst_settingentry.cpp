@@ -448,6 +448,18 @@ class SettingEntryTest : public QObject {
     QCOMPARE(focusName(), QStringLiteral("セッティング名"));
   }
 
+  void closingTheWindowAsksNothing() {
+    // Even with no free code left and the focus in the empty code field,
+    // closing the window shows no message and saves nothing.
+    dir->exec(QStringLiteral("INSERT INTO セッティング (コード) VALUES (9999)"));
+    focus(edit(QStringLiteral("コード")));
+    window->close();
+    QApplication::processEvents();
+    QVERIFY(!window->isVisible());
+    QVERIFY(dir->messages.shown.isEmpty());
+    QCOMPARE(dir->count(schema::kSettings), 1);
+  }
+
   void alignmentOnlyForStoredSettings() {
     typeCode(QStringLiteral("30"));
     click(QStringLiteral("Araiment_Switch"));
