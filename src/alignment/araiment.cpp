@@ -30,7 +30,7 @@ QString memberName(const QString& control, int i) { return arrayName(control, i)
 }  // namespace
 
 Araiment::Araiment(QWidget* parent, const QString& settingCode, const QString& settingName)
-    : QDialog(parent), entry_(araimentFields(), araimentNavigation()) {
+    : ScreenDialog(parent), entry_(araimentFields(), araimentNavigation()) {
   setObjectName(QStringLiteral("Araiment"));
   setWindowTitle(kCaption);
   build();
@@ -405,15 +405,6 @@ void Araiment::ChkFunctionKey(int keyCode) {
   if (keyCode == Key::F12) Close_Switch_Click();
 }
 
-void Araiment::keyPressEvent(QKeyEvent* event) {
-  // Enter and Esc never act on the buttons or close the screen (only 閉じる and F12 do).
-  const int code = keyCode(event);
-  if (code == Key::Esc || code == Key::Enter) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
 
 // ---------------------------------------------------------------- buttons
 

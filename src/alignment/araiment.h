@@ -6,8 +6,8 @@
 #include "alignment/valueentry.h"
 #include "data/records.h"
 #include "screens/fieldevents.h"
+#include "screens/screendialog.h"
 
-#include <QDialog>
 #include <QPointer>
 #include <functional>
 
@@ -15,7 +15,7 @@ class QLabel;
 class QLineEdit;
 class QGroupBox;
 
-class Araiment : public QDialog, public FieldHandler {
+class Araiment : public ScreenDialog, public FieldHandler {
  public:
   // The main window passes the texts of its コード and セッティング名 fields.
   Araiment(QWidget* parent, const QString& settingCode, const QString& settingName);
@@ -46,7 +46,6 @@ class Araiment : public QDialog, public FieldHandler {
   void fieldFocusIn(QWidget* field) override;
   void fieldFocusOut(QWidget* field) override;
   bool fieldKeyDown(QWidget* field, int keyCode, QKeyEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void build();

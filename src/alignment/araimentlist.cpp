@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-AraimentList::AraimentList(QWidget* parent) : QDialog(parent) {
+AraimentList::AraimentList(QWidget* parent) : ScreenDialog(parent) {
   setObjectName(QStringLiteral("AraimentList"));
   setWindowTitle(QStringLiteral("アライメントマスタ登録一覧"));
   grid_ = new ListGrid({{QStringLiteral("コード"), QStringLiteral("コード"), QStringLiteral("0000")},
@@ -84,12 +84,3 @@ void AraimentList::OK_Switch_Click() {
 
 void AraimentList::Exit_Switch_Click() { reject(); }
 
-void AraimentList::keyPressEvent(QKeyEvent* event) {
-  // Enter and Esc never act on the buttons or close the list (キャンセル and F12 do).
-  const int code = keyCode(event);
-  if (code == Key::Esc || code == Key::Enter) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}

@@ -3,12 +3,12 @@
 // to pick the master whose standard values it takes. The picked code ("0003")
 // is returned through SelectedCode(); cancelling leaves it as it was.
 #include "screens/fieldevents.h"
+#include "screens/screendialog.h"
 
-#include <QDialog>
 
 class ListGrid;
 
-class AraimentList : public QDialog, public FieldHandler {
+class AraimentList : public ScreenDialog, public FieldHandler {
  public:
   explicit AraimentList(QWidget* parent = nullptr);
 
@@ -22,7 +22,6 @@ class AraimentList : public QDialog, public FieldHandler {
   void Exit_Switch_Click();
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   ListGrid* grid_ = nullptr;

@@ -62,7 +62,7 @@ namespace {
 const QString kCaption = QStringLiteral("使用するプリンターの設定");
 }
 
-PrnInfSet::PrnInfSet(QWidget* parent) : QDialog(parent) {
+PrnInfSet::PrnInfSet(QWidget* parent) : ScreenDialog(parent) {
   setWindowTitle(kCaption);
   setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 10));
 
@@ -270,12 +270,3 @@ bool PrnInfSet::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void PrnInfSet::keyPressEvent(QKeyEvent* event) {
-  // Esc and Enter do nothing: "終了(F10)" closes the screen.
-  const int code = keyCode(event);
-  if (code == Key::Esc || code == Key::Enter) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}

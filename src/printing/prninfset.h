@@ -5,9 +5,9 @@
 // F1 and F10 are taken from the keys pressed in the printer list; the
 // buttons call the same keys.
 #include "printing/printsurface.h"
+#include "screens/screendialog.h"
 
 #include <QComboBox>
-#include <QDialog>
 
 class QLineEdit;
 class QPushButton;
@@ -32,7 +32,7 @@ class LockedList : public QComboBox {
   void mousePressEvent(QMouseEvent* event) override;
 };
 
-class PrnInfSet : public QDialog {
+class PrnInfSet : public ScreenDialog {
   Q_OBJECT
 
 
@@ -50,7 +50,6 @@ class PrnInfSet : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void marginLeft(QLineEdit* box, QScrollBar* bar);

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 SheetScreen::SheetScreen(QWidget* parent, const QString& caption, const QString& key)
-    : QDialog(parent), key_(key), pane_(new PreviewPane(this)), events_(new FieldEvents(this, this)) {
+    : ScreenDialog(parent), key_(key), pane_(new PreviewPane(this)), events_(new FieldEvents(this, this)) {
   setWindowTitle(caption);
   auto* buttons = new QHBoxLayout;
   auto button = [&](const QString& name, const QString& text, void (SheetScreen::*slot)()) {
@@ -89,15 +89,6 @@ void SheetScreen::ChkFunctionKey(int keyCode) {
   if (keyCode == Key::F12) reject();
 }
 
-void SheetScreen::keyPressEvent(QKeyEvent* event) {
-  // Esc and Enter do nothing here: F12 and the buttons close the screen.
-  const int code = keyCode(event);
-  if (code == Key::Esc || code == Key::Enter) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
 
 QString SheetScreen::pdfName(const QString& sheet, const QString& code) {
   QString c = code.trimmed();

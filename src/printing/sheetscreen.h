@@ -6,13 +6,13 @@
 // (PrinterSet), draw the sheet, report a print that failed.
 #include "printing/printsurface.h"
 #include "screens/fieldevents.h"
+#include "screens/screendialog.h"
 
-#include <QDialog>
 
 class PreviewPane;
 class QPushButton;
 
-class SheetScreen : public QDialog, public FieldHandler {
+class SheetScreen : public ScreenDialog, public FieldHandler {
   Q_OBJECT
 
 
@@ -41,7 +41,6 @@ class SheetScreen : public QDialog, public FieldHandler {
   virtual bool PrintData() = 0;
   // File name proposed when printing to "PDFファイル".
   virtual QString pdfFileName() const = 0;
-  void keyPressEvent(QKeyEvent* event) override;
 
   // "<sheet>_<code>.pdf", or "<sheet>.pdf" without a code.
   static QString pdfName(const QString& sheet, const QString& code);

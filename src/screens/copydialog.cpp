@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 CopyDialog::CopyDialog(QWidget* parent, CopyDialogConfig config)
-    : QDialog(parent), config_(std::move(config)), events_(new FieldEvents(this, this)) {
+    : ScreenDialog(parent), config_(std::move(config)), events_(new FieldEvents(this, this)) {
   setWindowTitle(config_.caption);
 
   code_ = new QLineEdit(this);
@@ -105,11 +105,3 @@ void CopyDialog::ChkFunctionKey(int) {}
 void CopyDialog::fieldFocusIn(QWidget* field) { HighlightField(field); }
 void CopyDialog::fieldFocusOut(QWidget* field) { UnhighlightField(field); }
 
-void CopyDialog::keyPressEvent(QKeyEvent* event) {
-  const int code = keyCode(event);
-  if (code == Key::Esc || code == Key::Enter) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}

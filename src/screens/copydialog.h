@@ -5,8 +5,8 @@
 // added with コード = the typed number and every other field written by the
 // calling screen from the fields it shows, unsaved edits included.
 #include "screens/fieldevents.h"
+#include "screens/screendialog.h"
 
-#include <QDialog>
 #include <QString>
 #include <functional>
 
@@ -25,7 +25,7 @@ struct CopyDialogConfig {
   std::function<void(Recordset&)> writeFields;
 };
 
-class CopyDialog : public QDialog, public FieldHandler {
+class CopyDialog : public ScreenDialog, public FieldHandler {
  public:
   CopyDialog(QWidget* parent, CopyDialogConfig config);
 
@@ -42,8 +42,6 @@ class CopyDialog : public QDialog, public FieldHandler {
  protected:
   void fieldFocusIn(QWidget* field) override;
   void fieldFocusOut(QWidget* field) override;
-  // Esc and Enter do not close the dialog; "キャンセル" and the close box do.
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   CopyDialogConfig config_;

@@ -37,7 +37,7 @@ QString RecordScreen::noCodeLeftText() {
 }
 
 RecordScreen::RecordScreen(QWidget* parent, RecordScreenConfig config)
-    : QDialog(parent), config_(std::move(config)), events_(new FieldEvents(this, this)) {
+    : ScreenDialog(parent), config_(std::move(config)), events_(new FieldEvents(this, this)) {
   setWindowTitle(config_.caption);
 
   codeLabel_ = new QLabel(kCode, this);
@@ -243,14 +243,6 @@ void RecordScreen::ChkFunctionKey(int keyCode) {
   if (keyCode == Key::F12) close();
 }
 
-void RecordScreen::keyPressEvent(QKeyEvent* event) {
-  const int code = keyCode(event);
-  if (code == Key::Esc || code == Key::Enter) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
 
 // --- Field handlers ---------------------------------------------------------
 

@@ -12,9 +12,9 @@
 #include "data/rules.h"
 #include "screens/fieldevents.h"
 #include "screens/listgrid.h"
+#include "screens/screendialog.h"
 
 #include <QColor>
-#include <QDialog>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -44,7 +44,7 @@ struct RecordScreenConfig {
   QList<Button> buttonOrder{Save, Delete, Init, Copy, Close};
 };
 
-class RecordScreen : public QDialog, public FieldHandler {
+class RecordScreen : public ScreenDialog, public FieldHandler {
  public:
   RecordScreen(QWidget* parent, RecordScreenConfig config);
 
@@ -133,9 +133,6 @@ class RecordScreen : public QDialog, public FieldHandler {
   // The trimmed text of a field, never null (stored as "" when blank).
   static QString storedText(const QLineEdit* field);
 
-  // Esc and Enter on a button, a check box or the list do not close the
-  // screen; only the buttons, F12 and the close box do.
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // FieldHandler: filters the focus changes that come from another window

@@ -21,7 +21,7 @@ QString SettingList::recordSource() {
          QStringLiteral("ORDER BY セッティング.登録日, セッティング.コード");
 }
 
-SettingList::SettingList(QWidget* parent) : QDialog(parent), events_(new FieldEvents(this, this)) {
+SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new FieldEvents(this, this)) {
   setWindowTitle(QStringLiteral("Ashimemo　登録一覧表"));
   setObjectName(QStringLiteral("SettingList"));
   grid_ = new ListGrid({{QStringLiteral("登録日"), QStringLiteral("登録日"), QStringLiteral("0000/00/00")},
@@ -82,12 +82,3 @@ void SettingList::ChkFunctionKey(int keyCode) {
   if (keyCode == Key::F12) reject();
 }
 
-void SettingList::keyPressEvent(QKeyEvent* event) {
-  // Enter and Esc neither choose nor cancel: "決　定", double-click,
-  // "キャンセル" and F12 do.
-  if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}

@@ -3,13 +3,13 @@
 // The chosen row's code is handed back through SelectedCode(); closing by
 // "キャンセル", F12 or the close box leaves it untouched.
 #include "screens/fieldevents.h"
+#include "screens/screendialog.h"
 
-#include <QDialog>
 
 class ListGrid;
 class QPushButton;
 
-class SettingList : public QDialog, public FieldHandler {
+class SettingList : public ScreenDialog, public FieldHandler {
  public:
   explicit SettingList(QWidget* parent = nullptr);
   ListGrid* grid() const { return grid_; }
@@ -21,7 +21,6 @@ class SettingList : public QDialog, public FieldHandler {
   void ChkFunctionKey(int keyCode) override;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   FieldEvents* events_;
