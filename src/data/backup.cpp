@@ -159,7 +159,7 @@ QStringList toPrune(const QList<Copy>& all, const QDateTime& newest) {
   for (const Copy& c : all) {  // newest first
     if (!c.daily()) continue;
     const QDate day = c.when.date();
-    bool keep = c.when >= newest;
+    bool keep = c.when >= newest || day == newest.date();
     if (!days.contains(day) && days.size() < kDailyKept) {
       days.insert(day);
       keep = true;

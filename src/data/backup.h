@@ -34,8 +34,9 @@ struct Copy {
 QList<Copy> copies(const QString& dataFile);
 
 // The daily copies to delete once the copy made at `newest` has checked
-// out: every daily copy older than it except the newest copy of each of the
-// 14 newest days that have one and the newest copy of each of the 12
+// out. Kept are every copy of that day (the morning copy still holds the
+// file as it was before the day's work), the newest copy of each of the 13
+// days before it that have copies, and the newest copy of each of the 12
 // calendar months up to `newest`. Labelled copies are never deleted.
 QStringList toPrune(const QList<Copy>& copies, const QDateTime& newest);
 
