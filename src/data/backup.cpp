@@ -112,6 +112,8 @@ QString copyDatabase(const QString& from, const QString& to, QMap<QString, qint6
   return problem;
 }
 
+// Left by a run that was killed. Only the one program that holds the data
+// folder's lock makes or restores copies, so none of these is in use.
 void removeStaleTemporaries(const QStringList& folders) {
   for (const QString& folder : folders) {
     const QDir dir(folder);
@@ -193,7 +195,7 @@ Result makeCopy(const QString& dataFile, const QDateTime& when) {
   Result r;
   const QString folder = safefile::backupFolder(dataFile);
   if (!safefile::ensureWritableFolder(folder, &r.problem)) return r;
-  removeStaleTemporaries({folder});
+  removeStaleTemporaries({folder, dataFolder(dataFile)});
   const QStorageInfo disk(folder);
   if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < QFileInfo(dataFile).size() + 65536) {
     r.problem = QStringLiteral("ディスクの空きが足りません。");
