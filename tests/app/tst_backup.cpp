@@ -244,6 +244,18 @@ class BackupTest : public QObject {
       QCOMPARE(contents(aside), spoilt);  // empty for the deleted file: none was kept
       QFile::remove(aside);
     }
+
+    // A file that another program holds is whole: it is not offered for replacement.
+    sqlite3* other = nullptr;
+    sqlite3_open(QFile::encodeName(place.file(kData)).constData(), &other);
+    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QString log;
+    QProcess* p = place.start(this, &log, {QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")});
+    QVERIFY(p->waitForFinished(15000));
+    sqlite3_close(other);
+    QCOMPARE(p->exitCode(), 1);
+    QCOMPARE(lines(log).size(), 1);
+    QVERIFY2(lines(log)[0].contains(QStringLiteral("使用中")), qPrintable(lines(log)[0]));
   }
 
   void killsInTheMiddleLeaveAWholeFileAndNoHalfCopy() {
