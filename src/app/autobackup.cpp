@@ -59,6 +59,8 @@ void AutoBackup::waitForCopy() {
   progress.setWindowTitle(kTitle);
   progress.setWindowModality(Qt::ApplicationModal);
   progress.setCancelButton(nullptr);
+  progress.setMinimumWidth(360);
+  progress.resize(progress.sizeHint());
   QTimer::singleShot(400, &progress, &QWidget::show);
   while (worker_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

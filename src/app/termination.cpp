@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdlib>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,6 +25,11 @@ void quitOnTerminationSignal() {
   QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
     char byte;
     [[maybe_unused]] const auto read = ::read(pipeEnds[1], &byte, 1);
+    // A second request while closing (a closing copy that does not end)
+    // ends at once: the data file is whole, an unfinished copy is never kept.
+    static bool asked = false;
+    if (asked) std::_Exit(128 + SIGTERM);
+    asked = true;
     QCoreApplication::quit();
   });
   struct sigaction action = {};
