@@ -142,7 +142,7 @@ QGroupBox* SettingForm::buildWheelPanel(int w) {
   g->setContentsMargins(8, 6, 8, 6);
 
   auto* picture = new StrutPicture(w % 2 == 1, frame);
-  picture->setObjectName(arrayName(QStringLiteral("ストラット図"), w));
+  nameControl(picture, arrayName(QStringLiteral("ストラット図"), w));
   picture->setFixedSize(118, 176);
   g->addWidget(picture, 0, 0, 6, 1);
 
