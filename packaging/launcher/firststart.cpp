@@ -57,8 +57,8 @@ Outcome prepare(const QString& folder, const QString& pictureDir) {
 QString createdNotice(const QString& folder, const QString& guide) {
   return QStringLiteral(
              "新しいデータファイル「%1」を次のフォルダーに作成しました。\n\n%2\n\n"
-             "データ（Setting.MDB）とセッティング表の車輪の絵は、このフォルダーに保存されます。\n"
-             "使い方は操作ガイド（%3）をご覧ください。")
+             "データとセッティング表の車輪の絵は、このフォルダーに保存されます。\n"
+             "使い方は次の操作ガイドをご覧ください。\n\n%3")
       .arg(kDataFileName, QDir::toNativeSeparators(folder), guide);
 }
 
