@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,22 +60,6 @@ class FirstStartTest : public QObject {
     QFETCH(QString, documents);
     QFETCH(QString, expected);
     QCOMPARE(FirstStart::dataFolder(documents, QStringLiteral("/home/u")), expected);
-  }
-
-  // The real xdg-user-dir reads the user's own settings.
-  void documentsFolderComesFromXdgUserDir() {
-    if (QStandardPaths::findExecutable(QStringLiteral("xdg-user-dir")).isEmpty())
-      QSKIP("xdg-user-dir is not installed (package xdg-user-dirs)");
-    QTemporaryDir home;
-    QVERIFY(QDir(home.path()).mkpath(QStringLiteral(".config")));
-    write(home.filePath(QStringLiteral(".config/user-dirs.dirs")), "XDG_DOCUMENTS_DIR=\"$HOME/文書\"\n");
-    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qunsetenv("XDG_CONFIG_HOME");
-    const QString found = FirstStart::documentsFolder();
-    qputenv("HOME", oldHome);
-    if (!oldConfig.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig);
-    QCOMPARE(found, home.filePath(QStringLiteral("文書")));
   }
 
   void firstStartCreatesFolderDataFileAndPictures() {
@@ -133,14 +116,6 @@ class FirstStartTest : public QObject {
     QVERIFY(out.error.isEmpty());
     QVERIFY(out.createdDataFile);
     QCOMPARE(out.uncopiedPictures, kPictures);
-  }
-
-  void noticeSaysWhereAndPointsToTheGuide() {
-    const QString text = FirstStart::createdNotice(QStringLiteral("/home/u/文書/Ashimemo"),
-                                                   QStringLiteral("/usr/share/doc/ashimemo/user-guide.md"));
-    QVERIFY(text.contains(QStringLiteral("/home/u/文書/Ashimemo")));
-    QVERIFY(text.contains(QStringLiteral("/usr/share/doc/ashimemo/user-guide.md")));
-    QVERIFY(text.contains(kDataFileName));
   }
 };
 
