@@ -9,6 +9,8 @@
 
 namespace schema {
 
+const QString kVersionText = QStringLiteral(ASHIMEMO_VERSION);
+
 QStringList Table::columnNames() const {
   QStringList names;
   for (const Column& c : columns) names << c.name;
