@@ -1,5 +1,6 @@
 #include "data/backup.h"
 
+#include "data/database.h"
 #include "data/schema.h"
 
 #include <QDir>
@@ -44,7 +45,7 @@ QString engineProblem(sqlite3* db, int rc) {
   const int code = (db ? sqlite3_errcode(db) : rc) & 0xff;
   if ((rc & 0xff) == SQLITE_FULL || code == SQLITE_FULL) return QStringLiteral("ディスクの空きが足りません。");
   const QString detail = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-  return QStringLiteral("コピーを作成できません（%1）。").arg(detail);
+  return withEngineDetail(QStringLiteral("コピーを作成できません。"), detail);
 }
 
 bool rowCounts(sqlite3* db, QMap<QString, qint64>* counts) {
@@ -70,7 +71,8 @@ QString copyDatabase(const QString& from, const QString& to, QMap<QString, qint6
   sqlite3* dst = nullptr;
   QString problem;
   int rc = sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READONLY, nullptr);
-  if (rc != SQLITE_OK) problem = QStringLiteral("元のファイルを開けません（%1）。").arg(QString::fromUtf8(sqlite3_errmsg(src)));
+  if (rc != SQLITE_OK)
+    problem = withEngineDetail(QStringLiteral("元のファイルを開けません。"), QString::fromUtf8(sqlite3_errmsg(src)));
   if (problem.isEmpty()) {
     sqlite3_busy_timeout(src, 3000);
     rc = sqlite3_open_v2(QFile::encodeName(to).constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -82,7 +84,7 @@ QString copyDatabase(const QString& from, const QString& to, QMap<QString, qint6
     sqlite3_exec(dst, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
     reading = sqlite3_exec(src, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     if (!reading || !rowCounts(src, counts))
-      problem = QStringLiteral("元のファイルを読めません（%1）。").arg(QString::fromUtf8(sqlite3_errmsg(src)));
+      problem = withEngineDetail(QStringLiteral("元のファイルを読めません。"), QString::fromUtf8(sqlite3_errmsg(src)));
   }
   if (problem.isEmpty()) {
     sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
@@ -215,14 +217,15 @@ Result makeCopy(const QString& dataFile, const QDateTime& when) {
   QString problem = copyDatabase(dataFile, temp, &counts, "backup-copying");
   if (!problem.isEmpty()) return fail(problem);
   QString error;
-  if (!safefile::syncFile(temp, &error)) return fail(QStringLiteral("コピーをディスクに書き込めません（%1）。").arg(error));
+  if (!safefile::syncFile(temp, &error))
+    return fail(withEngineDetail(QStringLiteral("コピーをディスクに書き込めません。"), error));
   const safefile::Check check = safefile::checkDataFile(temp);
-  if (!check.ok) return fail(QStringLiteral("作成したコピーが検査で不良になりました（%1）。").arg(check.problem));
+  if (!check.ok) return fail(QStringLiteral("作成したコピーが検査に合格しませんでした。\n") + check.problem);
   if (check.rowCounts != counts) return fail(QStringLiteral("作成したコピーの件数が元のデータファイルと一致しません。"));
   QFile::setPermissions(temp, QFileInfo(dataFile).permissions());
   const QString final = safefile::stampedPath(folder, QString(), when);
   if (!safefile::durableRename(temp, final, &error))
-    return fail(QStringLiteral("コピーに名前を付けられません（%1）。").arg(error));
+    return fail(withEngineDetail(QStringLiteral("コピーに名前を付けられません。"), error));
   r.ok = true;
   r.path = final;
   // Only now, with a newer copy checked and in place, may older ones go.
@@ -253,8 +256,7 @@ bool restore(const QString& copyPath, const QString& dataFile, const QString& as
   };
   const safefile::Check source = safefile::checkDataFile(copyPath);
   if (!source.ok)
-    return failed(QStringLiteral("バックアップ「%1」は使用できません（%2）")
-                      .arg(QFileInfo(copyPath).fileName(), source.problem));
+    return failed(QStringLiteral("バックアップ「%1」は使用できません。\n%2").arg(QFileInfo(copyPath).fileName(), source.problem));
   const QString folder = safefile::backupFolder(dataFile);
   const QStringList companions{QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
   bool replacing = QFileInfo::exists(dataFile);
@@ -274,14 +276,14 @@ bool restore(const QString& copyPath, const QString& dataFile, const QString& as
   if (!problem.isEmpty()) return fail(problem);
   QString sysError;
   if (!safefile::syncFile(temp, &sysError))
-    return fail(QStringLiteral("コピーをディスクに書き込めません（%1）。").arg(sysError));
+    return fail(withEngineDetail(QStringLiteral("コピーをディスクに書き込めません。"), sysError));
   // The restored file gets the access rights of the file it replaces.
   QFile::setPermissions(temp, QFileInfo::exists(dataFile) ? QFileInfo(dataFile).permissions()
                                                           : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
                                                                 QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
   const safefile::Check check = safefile::checkDataFile(temp);
   if (!check.ok || check.rowCounts != source.rowCounts)
-    return fail(QStringLiteral("復元したファイルが検査で不良になりました（%1）。").arg(check.problem));
+    return fail(QStringLiteral("復元したファイルが検査に合格しませんでした。\n") + check.problem);
 
   // The file being replaced stays in place until the rename below replaces
   // it: it is kept in the copies folder by a second name (a hard link, or a
@@ -301,11 +303,11 @@ bool restore(const QString& copyPath, const QString& dataFile, const QString& as
     // otherwise play it back into the restored file.
     for (const QString& s : companions)
       if (QFileInfo::exists(dataFile + s) && !safefile::durableRename(dataFile + s, kept + s, &sysError))
-        return fail(QStringLiteral("「%1」を移せません（%2）。").arg(QFileInfo(dataFile + s).fileName(), sysError));
+        return fail(withEngineDetail(QStringLiteral("「%1」を移せません。").arg(QFileInfo(dataFile + s).fileName()), sysError));
   }
   stopIfAsked("restore-replacing");
   if (!safefile::durableRename(temp, dataFile, &sysError))
-    return fail(QStringLiteral("「%1」を置き換えられません（%2）。").arg(QFileInfo(dataFile).fileName(), sysError));
+    return fail(withEngineDetail(QStringLiteral("「%1」を置き換えられません。").arg(QFileInfo(dataFile).fileName()), sysError));
   return true;
 }
 

@@ -92,7 +92,7 @@ static QString unusableReason(QSqlDatabase& db, bool* damaged) {
   if (!q.exec(QStringLiteral("PRAGMA quick_check(1)"))) return lockedOr(q.lastError(), notOurs);
   *damaged = q.next() && q.value(0).toString() != QLatin1String("ok");
   if (*damaged)
-    return QStringLiteral("ファイルが壊れています（%1）。").arg(q.value(0).toString());
+    return withEngineDetail(QStringLiteral("ファイルが壊れています。"), q.value(0).toString());
   q.finish();
   // A write lock taken and given back at once: fails when another program
   // holds the file or when it cannot be written.

@@ -188,7 +188,7 @@ class BackupTest : public QObject {
     QVERIFY(log.contains(QStringLiteral("backup made Setting-20261208-0900.MDB")));
     told = log.filter(QStringLiteral("\t"));
     QCOMPARE(told.size(), 1);
-    QVERIFY2(told[0].contains(QStringLiteral("検査で不良")), qPrintable(told[0]));
+    QVERIFY2(told[0].contains(QStringLiteral("検査に合格しませんでした")), qPrintable(told[0]));
     QCOMPARE(copyNames(place, QDir::Hidden),
              (QStringList{QStringLiteral("Setting-20261207-0900.MDB"), QStringLiteral("Setting-20261208-0900.MDB")}));
   }

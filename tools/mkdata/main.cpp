@@ -37,7 +37,7 @@ int listBackups(const QString& dir) {
     const QString settings = check.ok
         ? QStringLiteral("セッティング %1件").arg(locale.toString(check.rowCounts.value(schema::kSettings)))
         : QStringLiteral("セッティング -");
-    const QString verdict = check.ok ? QStringLiteral("検査OK") : QStringLiteral("検査NG（%1）").arg(check.problem);
+    const QString verdict = check.ok ? QStringLiteral("検査OK") : QStringLiteral("検査NG（%1）").arg(QString(check.problem).replace(u'\n', u' '));
     say(stdout, QStringLiteral("%1  %2  %3 KB  %4  %5  %6")
                     .arg(c.when.toString(QStringLiteral("yyyy/MM/dd HH:mm")), kind,
                          locale.toString((QFileInfo(c.path).size() + 1023) / 1024), settings, verdict,
