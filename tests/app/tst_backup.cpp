@@ -196,6 +196,10 @@ class BackupTest : public QObject {
   void startUpRestoresTheNewestCopyOnYes() {
     Place place;
     QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    // Enough customers that the middle of the file holds their rows, which
+    // opening the file reads only through its quick check.
+    sql(place.file(kData), "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+                           "INSERT INTO ユーザー(コード, 名前, 住所1) SELECT i, 'お客様' || i, '北海道釧路市' || i FROM n");
     session(place, QStringLiteral("2026-12-08T09:30"));
     const qint64 settings = rows(place.file(kData), schema::kSettings);
     const QString question =
