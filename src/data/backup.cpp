@@ -42,9 +42,10 @@ void stopIfAsked(const char* stage) {
 }
 
 QString engineProblem(sqlite3* db, int rc) {
-  const int code = (db ? sqlite3_errcode(db) : rc) & 0xff;
-  if ((rc & 0xff) == SQLITE_FULL || code == SQLITE_FULL) return QStringLiteral("ディスクの空きが足りません。");
-  const QString detail = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  const int own = db ? sqlite3_errcode(db) : SQLITE_OK;
+  if ((rc & 0xff) == SQLITE_FULL || (own & 0xff) == SQLITE_FULL) return QStringLiteral("ディスクの空きが足りません。");
+  // A step that failed on the source leaves the copy's own error empty.
+  const QString detail = QString::fromUtf8(own != SQLITE_OK ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
   return withEngineDetail(QStringLiteral("コピーを作成できません。"), detail);
 }
 
