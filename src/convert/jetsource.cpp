@@ -41,6 +41,37 @@ quint32 le32(const QByteArray& b, int at) {
          quint32(quint8(b[at + 3])) << 24;
 }
 
+// libmdb trusts a table's usage maps: a map row shorter than its own header
+// makes it read far past the row. Checked here before libmdb reads a table.
+bool usageMapsSound(const QString& path, int pageSize, quint32 definitionPage) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  const qint64 pages = f.size() / pageSize;
+  auto page = [&](quint32 n) {
+    if (qint64(n) >= pages || !f.seek(qint64(n) * pageSize)) return QByteArray();
+    return f.read(pageSize);
+  };
+  const bool jet4 = pageSize == 4096;
+  const QByteArray definition = page(definitionPage);
+  if (definition.size() != pageSize || definition[0] != 2) return false;
+  const int rowCountAt = jet4 ? 12 : 8;
+  for (int at : {jet4 ? 55 : 35, jet4 ? 59 : 39}) {
+    const quint32 pointer = le32(definition, at);
+    const QByteArray map = page(pointer >> 8);
+    if (map.size() != pageSize) return false;
+    const int row = int(pointer & 0xFF);
+    const int rows = quint8(map[rowCountAt]) | quint8(map[rowCountAt + 1]) << 8;
+    if (row >= rows || rowCountAt + 2 + 2 * row + 1 >= pageSize) return false;
+    auto offset = [&](int r) { return (quint8(map[rowCountAt + 2 + 2 * r]) | quint8(map[rowCountAt + 3 + 2 * r]) << 8) & 0x1FFF; };
+    const int start = offset(row);
+    const int end = row == 0 ? pageSize : offset(row - 1);
+    if (start >= end || end > pageSize) return false;
+    const int kind = quint8(map[start]);
+    if (end - start < (kind == 0 ? 5 : 1)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 FileKind fileKind(const QString& path) {
@@ -79,6 +110,8 @@ struct JetSource::State {
   MdbTableDef* table = nullptr;
   QList<int> types;
   qint64 rowsRead = 0;
+  QString path;
+  int pageSize = 4096;
 };
 
 JetSource::JetSource() : s_(new State) {}
@@ -123,6 +156,12 @@ bool JetSource::open(const QString& path, QString* error) {
     *error = QStringLiteral("ファイルがほかのプログラムで使用中です。そのプログラムを閉じてから、もう一度お試しください。");
     return false;
   }
+  s_->path = path;
+  s_->pageSize = pageSize;
+  if (!usageMapsSound(path, pageSize, 2)) {
+    *error = kBroken;
+    return false;
+  }
   s_->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
   if (!s_->mdb) {
     *error = kBroken;
@@ -164,7 +203,9 @@ bool JetSource::openTable(const QString& name, QString* error) {
   closeTable();
   for (guint i = 0; s_->mdb->catalog && i < s_->mdb->catalog->len && !s_->table; ++i) {
     auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(s_->mdb->catalog, i));
-    if (mdb_is_user_table(entry) && QString::fromUtf8(entry->object_name) == name) s_->table = mdb_read_table(entry);
+    if (mdb_is_user_table(entry) && QString::fromUtf8(entry->object_name) == name &&
+        usageMapsSound(s_->path, s_->pageSize, quint32(entry->table_pg)))
+      s_->table = mdb_read_table(entry);
   }
   if (!s_->table || !mdb_read_columns(s_->table) || s_->table->num_cols == 0) {
     *error = QStringLiteral("表「%1」を読めません。").arg(name) + kBroken;
