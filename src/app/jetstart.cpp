@@ -21,7 +21,7 @@ JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
   if (convert::fileKind(dataFile) != convert::FileKind::Jet) return JetStart::NotJet;
   const QString name = QFileInfo(dataFile).fileName();
   if (!Msg::confirm(parent, kTitle,
-                    QStringLiteral("「%1」は以前の形式（Jet 形式、Microsoft Access）のデータファイルです。\n"
+                    QStringLiteral("「%1」は Microsoft Access（Jet 形式）のデータファイルです。\n"
                                    "このプログラムで使える形式に変換しますか？\n\n"
                                    "元のファイルはそのまま「バックアップ」フォルダーに残します。")
                         .arg(name)))

@@ -112,6 +112,7 @@ struct JetSource::State {
   qint64 rowsRead = 0;
   QString path;
   int pageSize = 4096;
+  int slot = 0, slots = -1;  // the row slot on the current data page
 };
 
 JetSource::JetSource() : s_(new State) {}
@@ -197,6 +198,8 @@ void JetSource::closeTable() {
   s_->table = nullptr;
   s_->types.clear();
   s_->rowsRead = 0;
+  s_->slot = 0;
+  s_->slots = -1;
 }
 
 bool JetSource::openTable(const QString& name, QString* error) {
@@ -226,18 +229,51 @@ QStringList JetSource::columns() const {
 
 qint64 JetSource::declaredRows() const { return s_->table ? qint64(s_->table->num_rows) : 0; }
 
+// The row offsets of a data page carry two flags: 0x8000 a deleted row
+// (or the relocated copy of a row, reached through its pointer), 0x4000 a
+// row that was moved to another page and left a 4-byte pointer to it.
+// libmdb 1.0 reads these the other way round (deleted rows come back, moved
+// rows are lost), so the pages are walked here and libmdb only cracks rows.
 bool JetSource::next(QList<Cell>* cells, QString* error) {
-  // libmdb finds the next live row (no column is bound, so it converts
-  // nothing); the row is then cracked again here to see its NULL bits.
-  if (!mdb_fetch_row(s_->table)) return false;
-  int start = 0;
-  size_t length = 0;
-  const int pageSize = int(s_->mdb->fmt->pg_size);
-  if (mdb_find_row(s_->mdb, int(s_->table->cur_row) - 1, &start, &length) != 0) {
-    *error = kBroken;
-    return false;
+  MdbHandle* mdb = s_->mdb;
+  const int pageSize = int(mdb->fmt->pg_size);
+  while (true) {
+    if (s_->slots < 0 || s_->slot >= s_->slots) {
+      if (!mdb_read_next_dpg(s_->table)) return false;
+      s_->slots = mdb_get_int16(mdb->pg_buf, mdb->fmt->row_count_offset);
+      s_->slot = 0;
+    }
+    int start = 0;
+    size_t length = 0;
+    if (mdb_find_row(mdb, s_->slot++, &start, &length) != 0 || length == 0) continue;
+    if (start & 0x8000) continue;
+    if (!(start & 0x4000)) {
+      if (!crack(start & 0x1FFF, length, cells, error)) return false;
+      ++s_->rowsRead;
+      return true;
+    }
+    if (length < 4) {
+      *error = kBroken;
+      return false;
+    }
+    quint32 pointer = 0;
+    std::memcpy(&pointer, mdb->pg_buf + (start & 0x1FFF), 4);
+    const guint32 here = s_->table->cur_phys_pg;
+    bool ok = mdb_read_pg(mdb, pointer >> 8) == pageSize &&
+              mdb_find_row(mdb, int(pointer & 0xFF), &start, &length) == 0 && length > 0 &&
+              crack(start & 0x1FFF, length, cells, error);
+    if (mdb_read_pg(mdb, here) != pageSize) ok = false;
+    if (!ok) {
+      if (error->isEmpty()) *error = kBroken;
+      return false;
+    }
+    ++s_->rowsRead;
+    return true;
   }
-  start &= 0x1FFF;
+}
+
+bool JetSource::crack(int start, size_t length, QList<Cell>* cells, QString* error) {
+  const int pageSize = int(s_->mdb->fmt->pg_size);
   const guint n = s_->table->num_cols;
   QList<MdbField> fields(n);
   if (mdb_crack_row(s_->table, start, length, fields.data()) < 0) {
@@ -324,7 +360,6 @@ bool JetSource::next(QList<Cell>* cells, QString* error) {
       return false;
     }
   }
-  ++s_->rowsRead;
   return true;
 }
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+
 namespace convert {
 
 // One value as stored in the Jet file.
@@ -43,6 +45,7 @@ class JetSource {
 
  private:
   void closeTable();
+  bool crack(int start, size_t length, QList<Cell>* cells, QString* error);
   struct State;  // libmdb's handles
   State* s_;
 };

@@ -59,9 +59,9 @@ QString Report::summary() const {
   QString s = QStringLiteral("データファイルを変換しました。\n\n");
   for (const TableReport& t : tables) s += tableLines(t, 5);
   if (!backup.isEmpty())
-    s += QStringLiteral("\n元のファイルは「%1」に保存しました。").arg(QDir::toNativeSeparators(QDir::current().relativeFilePath(backup)));
+    s += QStringLiteral("\n元のファイルの保存先:\n　%1").arg(QDir::toNativeSeparators(QDir::current().relativeFilePath(backup)));
   if (!reportFile.isEmpty())
-    s += QStringLiteral("\n変換の記録は「%1」にあります。").arg(QDir::toNativeSeparators(QDir::current().relativeFilePath(reportFile)));
+    s += QStringLiteral("\n変換の記録（全文）:\n　%1").arg(QDir::toNativeSeparators(QDir::current().relativeFilePath(reportFile)));
   return s;
 }
 

@@ -22,7 +22,7 @@
 namespace {
 
 const QString kQuestion = QStringLiteral(
-    "Ashimemo\t「Setting.MDB」は以前の形式（Jet 形式、Microsoft Access）のデータファイルです。\\n"
+    "Ashimemo\t「Setting.MDB」は Microsoft Access（Jet 形式）のデータファイルです。\\n"
     "このプログラムで使える形式に変換しますか？\\n\\n元のファイルはそのまま「バックアップ」フォルダーに残します。\tYesNo\tNone");
 
 QStringList backups(const QString& folder) {

@@ -31,7 +31,7 @@ jetfile::Table sampleTable() {
                     {QStringLiteral("倍精度"), Type::Double},
                     {QStringLiteral("小"), Type::Integer},
                     {QStringLiteral("極小"), Type::Byte}},
-                   {}};
+                   {}, {}, {}};
   t.rows << QVariantList{1, kSpecial, QStringLiteral("短いメモ"), true, 1234.5, QDate(2003, 5, 12), 0.1, 12.25, -3, 200}
          << QVariantList{2, QString(""), QString(""), false, 0.0, QDate(1999, 12, 31), 12.25, -0.5, 0, 0}
          << QVariantList{3, QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()}

@@ -8,7 +8,7 @@ using jetfile::Type;
 
 jetfile::Table table(const QString& name) {
   const schema::Table& ours = schema::table(name);
-  jetfile::Table t{name, {}, {}};
+  jetfile::Table t{name, {}, {}, {}, {}};
   for (const schema::Column& c : ours.columns) {
     jetfile::Column j{c.name, Type::Text, 50};
     if (c.name == QStringLiteral("コード")) j.type = Type::Long;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -95,6 +96,7 @@ struct RowPage {
   QByteArray owner;  // 4 bytes: the table definition page or "LVAL"
   QList<QByteArray> rows;
   int used = 0;
+  QList<quint16> flags;  // per row: 0x8000 deleted, 0x4000 moved (a pointer)
 };
 
 class Writer {
@@ -118,7 +120,7 @@ class Writer {
                    {QStringLiteral("DateUpdate"), Type::DateTime},
                    {QStringLiteral("Flags"), Type::Long},
                    {QStringLiteral("LvProp"), Type::Memo}},
-                  {}};
+                  {}, {}, {}};
     QList<QList<Col>> cols;
     cols << columnsOf(catalog, true);
     for (const Table& t : tables) cols << columnsOf(t, false);
@@ -259,7 +261,7 @@ class Writer {
     QByteArray freeMap(1, 0);
     append32(freeMap, start);
     freeMap.append('\0');
-    RowPage maps{mapPage, QByteArray(4, 0), {usage, freeMap}, 0};
+    RowPage maps{mapPage, QByteArray(4, 0), {usage, freeMap}, 0, {}};
     finishPage(maps);
 
     int vars = 0;
@@ -324,7 +326,7 @@ class Writer {
   quint32 addLval(const QByteArray& row) {
     if (lval_.page < 0 || !fits(lval_, int(row.size()))) {
       flushLval();
-      lval_ = RowPage{newPage(), QByteArray("LVAL", 4), {}, 0};
+      lval_ = RowPage{newPage(), QByteArray("LVAL", 4), {}, 0, {}};
     }
     lval_.rows << row;
     lval_.used += int(row.size());
@@ -350,7 +352,7 @@ class Writer {
     for (int i = 0; i < p.rows.size(); ++i) {
       const int startAt = end - int(p.rows[i].size());
       std::memcpy(b.data() + startAt, p.rows[i].constData(), size_t(p.rows[i].size()));
-      put16(b, rco_ + 2 + 2 * i, startAt);
+      put16(b, rco_ + 2 + 2 * i, quint32(startAt) | (i < p.flags.size() ? p.flags[i] : 0));
       end = startAt;
     }
     put16(b, 2, end - (rco_ + 2 + 2 * int(p.rows.size())));
@@ -449,18 +451,35 @@ class Writer {
     QList<int> dataPages;
     QByteArray owner(4, 0);
     put32(owner, 0, tdefPage);
-    RowPage current;
-    for (const QVariantList& values : t.rows) {
-      const QByteArray r = row(cols, values);
-      if (current.page < 0 || !fits(current, int(r.size()))) {
-        if (current.page >= 0) finishPage(current);
-        current = RowPage{newPage(), owner, {}, 0};
-        dataPages << current.page;
+    RowPage current, moved;
+    auto place = [&](RowPage& page, const QByteArray& r, quint16 flag) {
+      if (page.page < 0 || !fits(page, int(r.size()))) {
+        if (page.page >= 0) finishPage(page);
+        page = RowPage{newPage(), owner, {}, 0, {}};
+        dataPages << page.page;
       }
-      current.rows << r;
-      current.used += int(r.size());
+      page.rows << r;
+      page.flags << flag;
+      page.used += int(r.size());
+      return quint32(page.page) << 8 | quint32(page.rows.size() - 1);
+    };
+    for (int i = 0; i < t.rows.size(); ++i) {
+      const QByteArray r = row(cols, t.rows[i]);
+      if (t.moved.contains(i)) {
+        // The row itself elsewhere, marked so that a scan passes it by; its
+        // place holds the pointer.
+        const quint32 target = place(moved, r, 0x8000);
+        QByteArray pointer;
+        append32(pointer, target);
+        place(current, pointer, 0x4000);
+      } else {
+        place(current, r, 0);
+      }
+      if (i < t.deleted.size()) place(current, row(cols, t.deleted[i]), 0x8000);
     }
     if (current.page >= 0) finishPage(current);
+    if (moved.page >= 0) finishPage(moved);
+    std::sort(dataPages.begin(), dataPages.end());
     return dataPages;
   }
 

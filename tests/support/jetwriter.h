@@ -4,6 +4,7 @@
 // Yes/No, currency and date columns, NULLs, memos over several pages and
 // tables of any length. Only what a reader needs is written (no indexes).
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 
@@ -37,6 +38,12 @@ struct Table {
   QString name;
   QList<Column> columns;
   QList<QVariantList> rows;
+  // As a file that has been in use holds them: rows deleted but still on
+  // the pages (marked deleted, each after the live row of the same index),
+  // and live rows that were moved to another page when they grew, leaving a
+  // pointer behind (indexes into `rows`).
+  QList<QVariantList> deleted;
+  QList<int> moved;
 };
 
 struct Options {
