@@ -1,5 +1,6 @@
 #include "data/safefile.h"
 
+#include "data/database.h"
 #include "data/schema.h"
 
 #include <QDir>
@@ -58,7 +59,7 @@ Check checkDataFile(const QString& path) {
   sqlite3* db = nullptr;
   const QByteArray native = QFile::encodeName(path);
   if (sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    result.problem = QStringLiteral("ファイルを開けません（%1）。").arg(QString::fromUtf8(sqlite3_errmsg(db)));
+    result.problem = withEngineDetail(QStringLiteral("ファイルを開けません。"), QString::fromUtf8(sqlite3_errmsg(db)));
     sqlite3_close(db);
     return result;
   }
@@ -77,7 +78,7 @@ Check checkDataFile(const QString& path) {
   if (!firstText("PRAGMA integrity_check(1)", &verdict)) {
     result.problem = broken;
   } else if (verdict != QLatin1String("ok")) {
-    result.problem = QStringLiteral("ファイルが壊れています（%1）。").arg(verdict);
+    result.problem = withEngineDetail(QStringLiteral("ファイルが壊れています。"), verdict);
   } else {
     for (const schema::Table& t : schema::tables()) {
       QString count;
