@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/autobackup.h"
+#include "app/jetstart.h"
 #include "app/mainwindow.h"
 #include "app/recovery.h"
 #include "app/termination.h"
@@ -45,6 +46,7 @@ int runAshimemo(int argc, char** argv) {
     return 1;
   }
 
+  if (offerJetConversion(kDataFileName) == JetStart::Ended) return 1;
   if (!openDataFileAtStartUp()) return 1;
   InitMonthDays();
   quitOnTerminationSignal();

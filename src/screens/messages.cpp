@@ -3,7 +3,6 @@
 #include "data/database.h"
 
 #include <QFile>
-#include <QStringList>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -34,19 +33,25 @@ class BoxSeam : public MessageSeam {
 // For tests that run the program as a child process: with the environment
 // variable ASHIMEMO_TEST_MESSAGES naming a file, messages are written there
 // (one line each: title, text, buttons, icon) instead of being shown, and
-// answered OK / No. ASHIMEMO_TEST_ANSWERS ("yes,no,...") answers the Yes/No
-// questions in turn; past its end they are answered No.
+// answered OK / No. Questions take their answers from ASHIMEMO_TEST_ANSWERS
+// when it is set ("yes,no,...", one per question in turn).
 class FileSeam : public MessageSeam {
  public:
-  explicit FileSeam(QString path)
-      : path_(std::move(path)),
-        answers_(qEnvironmentVariable("ASHIMEMO_TEST_ANSWERS").split(u',', Qt::SkipEmptyParts)) {}
+  explicit FileSeam(QString path) : path_(std::move(path)) {
+    answers_ = qEnvironmentVariable("ASHIMEMO_TEST_ANSWERS").split(u',', Qt::SkipEmptyParts);
+  }
   bool show(const MessageRequest& r) override {
+    if (r.buttons == MessageRequest::Buttons::YesNo && !answers_.isEmpty()) {
+      log(r);
+      return answers_.takeFirst().trimmed() == QLatin1String("yes");
+    }
+    log(r);
+    return r.buttons == MessageRequest::Buttons::Ok;
+  }
+  void log(const MessageRequest& r) {
     Msg::logEvent(r.title + u'\t' + QString(r.text).replace(u'\n', QStringLiteral("\\n")) + u'\t' +
                   (r.buttons == MessageRequest::Buttons::YesNo ? QStringLiteral("YesNo") : QStringLiteral("OK")) +
                   u'\t' + (r.icon == MessageRequest::Icon::Critical ? QStringLiteral("Critical") : QStringLiteral("None")));
-    if (r.buttons == MessageRequest::Buttons::Ok) return true;
-    return !answers_.isEmpty() && answers_.takeFirst().trimmed() == QLatin1String("yes");
   }
   QString path_;
   QStringList answers_;

@@ -1,7 +1,9 @@
 // ashimemo-mkdata [--sample] FILE: creates a new, empty data file (or one
 // with sample records). Never overwrites an existing file.
+// ashimemo-mkdata --import JETFILE NEWFILE: converts a Jet-format file.
 // ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB.
 // ashimemo-mkdata --restore COPY DIR: puts a copy in place of DIR/Setting.MDB.
+#include "convert/importcommand.h"
 #include "data/backup.h"
 #include "data/clock.h"
 #include "data/datafile.h"
@@ -76,6 +78,7 @@ int restoreBackup(const QString& copy, const QString& dir) {
 
 int usage() {
   say(stderr, QStringLiteral("使い方: ashimemo-mkdata [--sample] ファイル名\n"
+                             "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
                              "        ashimemo-mkdata --backups フォルダー\n"
                              "        ashimemo-mkdata --restore バックアップ フォルダー"));
   return 2;
@@ -86,6 +89,7 @@ int usage() {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
+  if (args.value(0) == QLatin1String("--import")) return convert::runImportCommand(args.mid(1));
   if (args.value(0) == QLatin1String("--backups")) return args.size() == 2 ? listBackups(args[1]) : usage();
   if (args.value(0) == QLatin1String("--restore")) return args.size() == 3 ? restoreBackup(args[1], args[2]) : usage();
   const bool sample = args.removeAll(QStringLiteral("--sample")) > 0;
