@@ -136,12 +136,25 @@ QString Database::path() { return openPath; }
 QSqlDatabase Database::connection() { return QSqlDatabase::database(kMain, false); }
 QString Database::listConnectionName() { return kList; }
 
-// The engine's handle of the shared connection.
-static sqlite3* engineHandle() {
-  const QVariant handle = Database::connection().driver()->handle();
+// The engine's handle of a connection (the shared one by default).
+static sqlite3* engineHandle(const QSqlDatabase& connection = Database::connection()) {
+  const QVariant handle = connection.isValid() ? connection.driver()->handle() : QVariant();
   auto* db = handle.isValid() ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
   if (!db) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
   return db;
+}
+
+// The value of column `c` of the current row: a number, a text, bytes or null.
+static QVariant columnValue(sqlite3_stmt* stmt, int c) {
+  switch (sqlite3_column_type(stmt, c)) {
+    case SQLITE_INTEGER: return qlonglong(sqlite3_column_int64(stmt, c));
+    case SQLITE_FLOAT: return sqlite3_column_double(stmt, c);
+    case SQLITE_TEXT:
+      return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)), sqlite3_column_bytes(stmt, c));
+    case SQLITE_BLOB:
+      return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c));
+    default: return QVariant();  // NULL
+  }
 }
 
 [[noreturn]] static void raiseEngine(sqlite3* db) {
@@ -160,6 +173,30 @@ QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
     const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
     rows.append({sqlite3_column_double(stmt, 0),
                  name ? QString::fromUtf8(name, sqlite3_column_bytes(stmt, 1)).trimmed() : QString()});
+  }
+  const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+  sqlite3_finalize(stmt);
+  if (!error.isEmpty()) raise(QSqlError(error, error, QSqlError::StatementError));
+  return rows;
+}
+
+std::vector<std::vector<QVariant>> Database::listRows(const QString& sql, QStringList* columns) {
+  std::vector<std::vector<QVariant>> rows;
+  sqlite3* db = engineHandle(QSqlDatabase::database(kList, false));
+  sqlite3_stmt* stmt = nullptr;
+  const QByteArray text = sql.toUtf8();
+  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) raiseEngine(db);
+  const int n = sqlite3_column_count(stmt);
+  if (columns) {
+    columns->clear();
+    for (int c = 0; c < n; ++c) *columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
+  }
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    std::vector<QVariant> row;
+    row.reserve(size_t(n));
+    for (int c = 0; c < n; ++c) row.push_back(columnValue(stmt, c));
+    rows.push_back(std::move(row));
   }
   const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
   sqlite3_finalize(stmt);
@@ -236,20 +273,7 @@ Recordset::Recordset(const QString& sql, Mode mode) : mode_(mode) {
   int rc;
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     std::vector<QVariant> row(static_cast<size_t>(n));
-    for (int c = 0; c < n; ++c) {
-      switch (sqlite3_column_type(stmt, c)) {
-        case SQLITE_INTEGER: row[size_t(c)] = qlonglong(sqlite3_column_int64(stmt, c)); break;
-        case SQLITE_FLOAT: row[size_t(c)] = sqlite3_column_double(stmt, c); break;
-        case SQLITE_TEXT:
-          row[size_t(c)] = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                                             sqlite3_column_bytes(stmt, c));
-          break;
-        case SQLITE_BLOB:
-          row[size_t(c)] = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c));
-          break;
-        default: break;  // NULL
-      }
-    }
+    for (int c = 0; c < n; ++c) row[size_t(c)] = columnValue(stmt, c);
     rows_.push_back(std::move(row));
   }
   if (rc != SQLITE_DONE) {

@@ -46,6 +46,11 @@ class Database {
   // engine because they hold up to 9,999 rows and are refilled often.
   static QList<std::pair<double, QString>> codesAndNames(const QString& sql);
 
+  // Every row of a query on the list connection, read straight from the
+  // engine and finished before it returns: the list search reads a whole
+  // list at once. `columns` receives the result's column names.
+  static std::vector<std::vector<QVariant>> listRows(const QString& sql, QStringList* columns = nullptr);
+
   // A statement of ours prepared once per connection and reused: the
   // writes of the record sets and the transaction statements. Finished
   // after each use, so it never holds a lock.

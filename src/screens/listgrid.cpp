@@ -2,9 +2,11 @@
 
 #include "data/database.h"
 #include "data/numfmt.h"
+#include "data/searchtext.h"
 #include "screens/fields.h"
 
 #include <QHeaderView>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -64,9 +66,16 @@ void ListModel::refresh() {
   std::optional<DbError> failure;
   beginResetModel();
   rows_.clear();
+  dropSearchRows();
   if (!sql_.isEmpty()) {
     try {
       readPage(page);
+      // A search in force narrows the rows read again.
+      if (isFiltered()) {
+        readSearchRows();
+        for (int r = 0; r < int(all_.size()); ++r)
+          if (search::matches(all_[size_t(r)].key, words_)) matches_.push_back(r);
+      }
     } catch (const DbError& e) {
       failure = e;
       page.clear();
@@ -79,10 +88,99 @@ void ListModel::refresh() {
   if (failure) throw *failure;
 }
 
-bool ListModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_; }
+void ListModel::setSearchFields(QStringList fields) {
+  searchFields_ = std::move(fields);
+  dropSearchRows();
+}
+
+void ListModel::dropSearchRows() {
+  all_.clear();
+  matches_.clear();
+  searchRead_ = false;
+}
+
+void ListModel::readSearchRows() {
+  if (searchRead_ || sql_.isEmpty()) return;
+  // The search fields are read in front of the record source's own columns;
+  // the record source is a plain SELECT, so its rows and order stay as they
+  // are.
+  QString sql = sql_;
+  int extra = 0;
+  if (!searchFields_.isEmpty()) {
+    static const QRegularExpression head(QStringLiteral("^\\s*SELECT\\s+"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = head.match(sql_);
+    if (m.hasMatch()) {
+      sql = m.captured(0) + searchFields_.join(QStringLiteral(", ")) + QStringLiteral(", ") + sql_.mid(m.capturedEnd());
+      extra = int(searchFields_.size());
+    }
+  }
+  QStringList names;
+  std::vector<std::vector<QVariant>> rows = Database::listRows(sql, &names);
+  std::vector<int> at;
+  for (int c = 0; c < columns_.size(); ++c) {
+    const int i = int(names.indexOf(columns_[c].field, extra));
+    at.push_back(i >= 0 ? i : extra + c);
+  }
+  std::vector<SearchRow> all;
+  all.reserve(rows.size());
+  QStringList texts;
+  for (std::vector<QVariant>& row : rows) {
+    SearchRow r;
+    texts.clear();
+    for (int c = 0; c < int(at.size()); ++c) {
+      const QVariant& v = at[size_t(c)] < int(row.size()) ? row[size_t(at[size_t(c)])] : QVariant();
+      texts << listCellText(v, columns_[c].format);
+      r.cells.push_back(v);
+    }
+    for (int e = 0; e < extra; ++e) texts << row[size_t(e)].toString();
+    r.key = search::rowKey(texts);
+    all.push_back(std::move(r));
+  }
+  all_ = std::move(all);
+  searchRead_ = true;
+}
+
+bool ListModel::setFilter(const QString& typed) {
+  const QStringList words = search::words(typed);
+  if (words == words_) {
+    typed_ = typed;
+    return false;
+  }
+  if (!words.isEmpty()) readSearchRows();
+  // Every old word inside a new one (the user typed on): only the rows found
+  // so far can still match.
+  bool narrower = isFiltered();
+  for (const QString& old : words_) {
+    bool kept = false;
+    for (const QString& w : words) kept = kept || w.contains(old);
+    narrower = narrower && kept;
+  }
+  std::vector<int> found;
+  if (!words.isEmpty()) {
+    if (narrower) {
+      for (int r : matches_)
+        if (search::matches(all_[size_t(r)].key, words)) found.push_back(r);
+    } else {
+      for (int r = 0; r < int(all_.size()); ++r)
+        if (search::matches(all_[size_t(r)].key, words)) found.push_back(r);
+    }
+  }
+  beginResetModel();
+  typed_ = typed;
+  words_ = words;
+  matches_ = std::move(found);
+  endResetModel();
+  return true;
+}
+
+const std::vector<QVariant>& ListModel::rowAt(int row) const {
+  return isFiltered() ? all_[size_t(matches_[size_t(row)])].cells : rows_[size_t(row)];
+}
+
+bool ListModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_ && !isFiltered(); }
 
 void ListModel::fetchMore(const QModelIndex& parent) {
-  if (parent.isValid() || atEnd_) return;
+  if (parent.isValid() || atEnd_ || isFiltered()) return;
   std::vector<std::vector<QVariant>> page;
   try {
     readPage(page);
@@ -102,15 +200,18 @@ void ListModel::fetchMore(const QModelIndex& parent) {
 }
 
 QString ListModel::cellText(int row, int column) const {
-  if (row < 0 || row >= int(rows_.size()) || column < 0 || column >= columns_.size()) return QString();
-  return listCellText(rows_[size_t(row)][size_t(column)], columns_[column].format);
+  if (row < 0 || row >= rowCount() || column < 0 || column >= columns_.size()) return QString();
+  return listCellText(rowAt(row)[size_t(column)], columns_[column].format);
 }
 
-int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int ListModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid()) return 0;
+  return int(isFiltered() ? matches_.size() : rows_.size());
+}
 int ListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= int(rows_.size())) return QVariant();
+  if (!index.isValid() || index.row() >= rowCount()) return QVariant();
   if (role == Qt::DisplayRole) return cellText(index.row(), index.column());
   if (role == Qt::TextAlignmentRole && !columns_[index.column()].format.isEmpty())
     return int(Qt::AlignCenter);
@@ -171,4 +272,10 @@ QString ListGrid::currentCellText(int column) {
   if (!current.isValid()) return QString();
   setCurrentIndex(model_->index(current.row(), column));
   return model_->cellText(current.row(), column);
+}
+
+void ListGrid::selectFirstRow() {
+  if (model_->rowCount() == 0) return;
+  setCurrentIndex(model_->index(0, 0));
+  scrollToTop();
 }

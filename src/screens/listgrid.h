@@ -7,9 +7,14 @@
 // stays open between pages, so saving on the shared connection is never
 // blocked by the list (SQLite refuses a commit while another connection of the
 // same file still has a statement open).
+//
+// The list can be narrowed by a search (ListSearch): the whole record source
+// is then read once into memory, with a folded search key per row, and every
+// keystroke only scans those keys, keeping the rows in their listed order.
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTableView>
 #include <QVariant>
 #include <vector>
@@ -43,6 +48,25 @@ class ListModel : public QAbstractTableModel {
   // Reads the record source again from its first row. Throws DbError.
   void refresh();
 
+  // --- Search ---------------------------------------------------------------
+  // Fields searched besides the shown columns: column expressions of the
+  // record source's tables ("ユーザー.フリガナ"), read only for the search.
+  void setSearchFields(QStringList fields);
+  // Narrows the list to the rows whose shown texts or search fields contain
+  // every word of `typed` (see search::words); a blank text shows every row
+  // again, read a page at a time. Returns true when the shown rows were
+  // replaced (false when only blanks changed). Throws DbError when the rows
+  // cannot be read; the list is then unchanged.
+  bool setFilter(const QString& typed);
+  QString filter() const { return typed_; }
+  bool isFiltered() const { return !words_.isEmpty(); }
+  // Reads every row of the record source for the search, once per refresh.
+  // Throws DbError.
+  void readSearchRows();
+  bool hasSearchRows() const { return searchRead_; }
+  // Rows in the whole list; -1 until the search rows have been read.
+  int totalCount() const { return searchRead_ ? int(all_.size()) : -1; }
+
   // The displayed text of a cell.
   QString cellText(int row, int column) const;
   int pageSize() const { return pageSize_; }
@@ -59,12 +83,27 @@ class ListModel : public QAbstractTableModel {
  private:
   // Reads the next page into `out`; throws DbError.
   void readPage(std::vector<std::vector<QVariant>>& out) const;
+  // Forgets the search rows (the record source was read again).
+  void dropSearchRows();
+  // The shown cells of list row `row`.
+  const std::vector<QVariant>& rowAt(int row) const;
 
   QList<ListColumn> columns_;
   QString sql_;
-  std::vector<std::vector<QVariant>> rows_;
+  std::vector<std::vector<QVariant>> rows_;  // the pages read so far
   bool atEnd_ = true;
   int pageSize_ = 256;
+
+  struct SearchRow {
+    std::vector<QVariant> cells;  // the shown columns
+    QString key;                  // search::rowKey of the shown texts and search fields
+  };
+  QStringList searchFields_;
+  std::vector<SearchRow> all_;  // every row of the record source, once read
+  bool searchRead_ = false;
+  QString typed_;
+  QStringList words_;
+  std::vector<int> matches_;  // rows of all_ shown while a search narrows the list
 };
 
 class ListGrid : public QTableView {
@@ -80,6 +119,8 @@ class ListGrid : public QTableView {
   // Makes column `column` of the current row current and returns the text
   // that cell shows; "" when there is no current row.
   QString currentCellText(int column = 0);
+  // Makes the first row current and selected (nothing when the list is empty).
+  void selectFirstRow();
 
  private:
   ListModel* model_;
