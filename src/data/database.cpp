@@ -136,9 +136,9 @@ QString Database::path() { return openPath; }
 QSqlDatabase Database::connection() { return QSqlDatabase::database(kMain, false); }
 QString Database::listConnectionName() { return kList; }
 
-// The engine's handle of a connection (the shared one by default).
-static sqlite3* engineHandle(const QSqlDatabase& connection = Database::connection()) {
-  const QVariant handle = connection.isValid() ? connection.driver()->handle() : QVariant();
+// The engine's handle of the shared connection.
+static sqlite3* engineHandle() {
+  const QVariant handle = Database::connection().driver()->handle();
   auto* db = handle.isValid() ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
   if (!db) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
   return db;
@@ -180,12 +180,24 @@ QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
   return rows;
 }
 
-std::vector<std::vector<QVariant>> Database::listRows(const QString& sql, QStringList* columns) {
+std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const QString& sql, QStringList* columns) {
   std::vector<std::vector<QVariant>> rows;
-  sqlite3* db = engineHandle(QSqlDatabase::database(kList, false));
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
+    const QString error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    sqlite3_close(db);
+    raise(QSqlError(error, error, QSqlError::ConnectionError));
+  }
+  // A save in progress holds the file only for a moment.
+  sqlite3_busy_timeout(db, 3000);
   sqlite3_stmt* stmt = nullptr;
   const QByteArray text = sql.toUtf8();
-  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) raiseEngine(db);
+  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
+    const QString error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_close(db);
+    raise(QSqlError(error, error, QSqlError::StatementError));
+  }
   const int n = sqlite3_column_count(stmt);
   if (columns) {
     columns->clear();
@@ -200,6 +212,7 @@ std::vector<std::vector<QVariant>> Database::listRows(const QString& sql, QStrin
   }
   const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
   sqlite3_finalize(stmt);
+  sqlite3_close(db);
   if (!error.isEmpty()) raise(QSqlError(error, error, QSqlError::StatementError));
   return rows;
 }

@@ -46,10 +46,12 @@ class Database {
   // engine because they hold up to 9,999 rows and are refilled often.
   static QList<std::pair<double, QString>> codesAndNames(const QString& sql);
 
-  // Every row of a query on the list connection, read straight from the
-  // engine and finished before it returns: the list search reads a whole
-  // list at once. `columns` receives the result's column names.
-  static std::vector<std::vector<QVariant>> listRows(const QString& sql, QStringList* columns = nullptr);
+  // Every row of a query, read straight from the engine through a read-only
+  // connection of its own to `file` (the open data file), closed before it
+  // returns: the list search reads a whole list at once, also from a worker
+  // thread. `columns` receives the result's column names. Throws DbError.
+  static std::vector<std::vector<QVariant>> readAll(const QString& file, const QString& sql,
+                                                    QStringList* columns = nullptr);
 
   // A statement of ours prepared once per connection and reused: the
   // writes of the record sets and the transaction statements. Finished

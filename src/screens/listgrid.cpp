@@ -5,6 +5,7 @@
 #include "data/searchtext.h"
 #include "screens/fields.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -18,7 +19,11 @@ QString listCellText(const QVariant& value, const QString& format) {
   if (format.isEmpty()) return value.toString();
   const QString text = value.toString().trimmed();
   if (text.isEmpty()) return QString();
-  const qint64 whole = numfmt::codeValue(text);
+  // Plain digits (stored codes and dates) are read directly: the search
+  // formats every cell of a list of 9,999 rows at once.
+  bool plain = text.size() <= 9;
+  for (QChar c : text) plain = plain && c.unicode() >= '0' && c.unicode() <= '9';
+  const qint64 whole = plain ? text.toLongLong() : numfmt::codeValue(text);
   QString digits = QString::number(whole < 0 ? -whole : whole);
   const int places = int(format.count(u'0'));
   if (digits.size() < places) digits = QString(places - digits.size(), u'0') + digits;
@@ -94,32 +99,36 @@ void ListModel::setSearchFields(QStringList fields) {
 }
 
 void ListModel::dropSearchRows() {
+  // A reading still on its way is of the rows before; it is waited for (the
+  // worker never waits for this thread) and thrown away.
+  pending_ = {};
+  ++generation_;
   all_.clear();
   matches_.clear();
   searchRead_ = false;
 }
 
-void ListModel::readSearchRows() {
-  if (searchRead_ || sql_.isEmpty()) return;
-  // The search fields are read in front of the record source's own columns;
-  // the record source is a plain SELECT, so its rows and order stay as they
-  // are.
-  QString sql = sql_;
-  int extra = 0;
+ListModel::SearchSource ListModel::searchSource() const {
+  SearchSource source{QFileInfo(Database::path()).absoluteFilePath(), sql_, columns_, 0};
   if (!searchFields_.isEmpty()) {
     static const QRegularExpression head(QStringLiteral("^\\s*SELECT\\s+"), QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = head.match(sql_);
     if (m.hasMatch()) {
-      sql = m.captured(0) + searchFields_.join(QStringLiteral(", ")) + QStringLiteral(", ") + sql_.mid(m.capturedEnd());
-      extra = int(searchFields_.size());
+      source.sql =
+          m.captured(0) + searchFields_.join(QStringLiteral(", ")) + QStringLiteral(", ") + sql_.mid(m.capturedEnd());
+      source.extra = int(searchFields_.size());
     }
   }
+  return source;
+}
+
+std::vector<ListModel::SearchRow> ListModel::readRows(const SearchSource& source) {
   QStringList names;
-  std::vector<std::vector<QVariant>> rows = Database::listRows(sql, &names);
+  std::vector<std::vector<QVariant>> rows = Database::readAll(source.file, source.sql, &names);
   std::vector<int> at;
-  for (int c = 0; c < columns_.size(); ++c) {
-    const int i = int(names.indexOf(columns_[c].field, extra));
-    at.push_back(i >= 0 ? i : extra + c);
+  for (int c = 0; c < source.columns.size(); ++c) {
+    const int i = int(names.indexOf(source.columns[c].field, source.extra));
+    at.push_back(i >= 0 ? i : source.extra + c);
   }
   std::vector<SearchRow> all;
   all.reserve(rows.size());
@@ -128,16 +137,50 @@ void ListModel::readSearchRows() {
     SearchRow r;
     texts.clear();
     for (int c = 0; c < int(at.size()); ++c) {
-      const QVariant& v = at[size_t(c)] < int(row.size()) ? row[size_t(at[size_t(c)])] : QVariant();
-      texts << listCellText(v, columns_[c].format);
-      r.cells.push_back(v);
+      QVariant v = at[size_t(c)] < int(row.size()) ? std::move(row[size_t(at[size_t(c)])]) : QVariant();
+      texts << listCellText(v, source.columns[c].format);
+      r.cells.push_back(std::move(v));
     }
-    for (int e = 0; e < extra; ++e) texts << row[size_t(e)].toString();
+    for (int e = 0; e < source.extra; ++e) texts << row[size_t(e)].toString();
     r.key = search::rowKey(texts);
     all.push_back(std::move(r));
   }
-  all_ = std::move(all);
+  return all;
+}
+
+void ListModel::readSearchRows() {
+  if (searchRead_ || sql_.isEmpty()) return;
+  if (pending_.valid()) {
+    std::future<std::vector<SearchRow>> reading = std::move(pending_);
+    pending_ = {};
+    all_ = reading.get();  // rethrows the worker's DbError
+  } else {
+    all_ = readRows(searchSource());
+  }
   searchRead_ = true;
+}
+
+void ListModel::readSearchRowsInBackground() {
+  if (searchRead_ || pending_.valid() || sql_.isEmpty()) return;
+  const SearchSource source = searchSource();
+  const int generation = generation_;
+  pending_ = std::async(std::launch::async, [this, source, generation] {
+    std::vector<SearchRow> rows = readRows(source);
+    // Queued to this model's thread; dropped with the model, whose
+    // destruction waits for this reading to end.
+    QMetaObject::invokeMethod(this, [this, generation] { takeBackgroundRows(generation); }, Qt::QueuedConnection);
+    return rows;
+  });
+}
+
+void ListModel::takeBackgroundRows(int generation) {
+  if (generation != generation_ || searchRead_ || !pending_.valid()) return;
+  try {
+    readSearchRows();
+  } catch (const DbError&) {
+    return;  // a search reads again and reports it
+  }
+  if (searchRowsRead) searchRowsRead();
 }
 
 bool ListModel::setFilter(const QString& typed) {

@@ -17,6 +17,8 @@
 #include <QStringList>
 #include <QTableView>
 #include <QVariant>
+#include <functional>
+#include <future>
 #include <vector>
 
 // One column of a list: header caption, the field of the list SQL it shows
@@ -60,9 +62,15 @@ class ListModel : public QAbstractTableModel {
   bool setFilter(const QString& typed);
   QString filter() const { return typed_; }
   bool isFiltered() const { return !words_.isEmpty(); }
-  // Reads every row of the record source for the search, once per refresh.
-  // Throws DbError.
+  // Reads every row of the record source for the search, once per refresh
+  // (or takes the rows read in the background, waiting for them). Throws
+  // DbError.
   void readSearchRows();
+  // Starts reading them on a worker thread, through a read-only connection
+  // of its own, so that the window stays responsive meanwhile (about 30 ms
+  // for 9,999 settings). `searchRowsRead` is called once they are taken in.
+  void readSearchRowsInBackground();
+  std::function<void()> searchRowsRead;
   bool hasSearchRows() const { return searchRead_; }
   // Rows in the whole list; -1 until the search rows have been read.
   int totalCount() const { return searchRead_ ? int(all_.size()) : -1; }
@@ -81,6 +89,23 @@ class ListModel : public QAbstractTableModel {
   void fetchMore(const QModelIndex& parent) override;
 
  private:
+  struct SearchRow {
+    std::vector<QVariant> cells;  // the shown columns
+    QString key;                  // search::rowKey of the shown texts and search fields
+  };
+  // What the search reads: the record source with the search fields in
+  // front of its own columns, from the open data file.
+  struct SearchSource {
+    QString file;
+    QString sql;
+    QList<ListColumn> columns;
+    int extra = 0;  // search fields before the record source's columns
+  };
+  SearchSource searchSource() const;
+  // Runs on any thread; throws DbError.
+  static std::vector<SearchRow> readRows(const SearchSource& source);
+  void takeBackgroundRows(int generation);
+
   // Reads the next page into `out`; throws DbError.
   void readPage(std::vector<std::vector<QVariant>>& out) const;
   // Forgets the search rows (the record source was read again).
@@ -94,16 +119,14 @@ class ListModel : public QAbstractTableModel {
   bool atEnd_ = true;
   int pageSize_ = 256;
 
-  struct SearchRow {
-    std::vector<QVariant> cells;  // the shown columns
-    QString key;                  // search::rowKey of the shown texts and search fields
-  };
   QStringList searchFields_;
   std::vector<SearchRow> all_;  // every row of the record source, once read
   bool searchRead_ = false;
   QString typed_;
   QStringList words_;
   std::vector<int> matches_;  // rows of all_ shown while a search narrows the list
+  std::future<std::vector<SearchRow>> pending_;  // rows being read in the background
+  int generation_ = 0;                            // counts the readings of the record source
 };
 
 class ListGrid : public QTableView {

@@ -28,6 +28,7 @@ ListSearch::ListSearch(ListGrid* grid, QWidget* parent, const QStringList& searc
   row->addWidget(caption_);
   row->addWidget(field_, 1);
 
+  grid_->data1()->searchRowsRead = [this] { updateCount(); };
   field_->installEventFilter(this);
   grid_->viewport()->installEventFilter(this);
   connect(field_, &QLineEdit::textChanged, this, &ListSearch::narrow);
@@ -36,6 +37,10 @@ ListSearch::ListSearch(ListGrid* grid, QWidget* parent, const QStringList& searc
     if (!grid_->data1()->hasSearchRows()) readTried_ = false;
     updateCount();
   });
+}
+
+ListSearch::~ListSearch() {
+  if (grid_) grid_->data1()->searchRowsRead = nullptr;
 }
 
 QLabel* ListSearch::countLine() {
@@ -75,15 +80,9 @@ void ListSearch::updateCount() {
 void ListSearch::readRowsWhenIdle() {
   if (readTried_ || grid_->data1()->hasSearchRows()) return;
   readTried_ = true;
+  // Once the painting is done, so the worker never delays the first rows.
   QTimer::singleShot(0, this, [this] {
-    if (grid_->data1()->hasSearchRows()) return;
-    try {
-      grid_->data1()->readSearchRows();
-    } catch (const DbError&) {
-      // Nothing to show while idle; a search reads again and reports it.
-      return;
-    }
-    updateCount();
+    if (grid_) grid_->data1()->readSearchRowsInBackground();
   });
 }
 

@@ -7,13 +7,15 @@
 // window (as its double-click would take it). The field belongs to no Enter/Esc
 // chain: Esc does nothing there and F12 still reaches the window.
 //
-// The rows to search are read when the list has been painted and the program
-// is idle, so opening a window is not slowed down and the first keystroke
-// finds them ready.
+// The rows to search are read in the background once the list has been
+// painted, so opening a window is not slowed down and the first keystroke
+// usually finds them ready.
+#include "screens/listgrid.h"
+
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
-class ListGrid;
 class QLabel;
 class QLineEdit;
 
@@ -22,6 +24,7 @@ class ListSearch : public QWidget {
   // `searchFields`: fields searched besides the grid's columns
   // (ListModel::setSearchFields).
   ListSearch(ListGrid* grid, QWidget* parent, const QStringList& searchFields = {});
+  ~ListSearch() override;
 
   QLineEdit* field() const { return field_; }
   QLabel* caption() const { return caption_; }
@@ -39,7 +42,7 @@ class ListSearch : public QWidget {
   void updateCount();
   void readRowsWhenIdle();
 
-  ListGrid* grid_;
+  QPointer<ListGrid> grid_;
   QLabel* caption_;
   QLineEdit* field_;
   QLabel* count_ = nullptr;
