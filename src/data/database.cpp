@@ -180,7 +180,8 @@ QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
   return rows;
 }
 
-std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const QString& sql, QStringList* columns) {
+std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const QString& sql, QStringList* columns,
+                                                    const std::atomic<bool>* stop) {
   std::vector<std::vector<QVariant>> rows;
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
@@ -205,6 +206,10 @@ std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const 
   }
   int rc;
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    if (stop && stop->load(std::memory_order_relaxed)) {
+      rc = SQLITE_DONE;
+      break;
+    }
     std::vector<QVariant> row;
     row.reserve(size_t(n));
     for (int c = 0; c < n; ++c) row.push_back(columnValue(stmt, c));

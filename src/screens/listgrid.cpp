@@ -38,6 +38,14 @@ QString listCellText(const QVariant& value, const QString& format) {
 ListModel::ListModel(QList<ListColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
+ListModel::~ListModel() { stopBackgroundReading(); }
+
+void ListModel::stopBackgroundReading() {
+  if (!pending_.valid()) return;
+  stopPending_->store(true);
+  pending_ = {};  // waits for the thread, which ends at its next row
+}
+
 void ListModel::setRecordSource(const QString& sql) {
   sql_ = sql;
   refresh();
@@ -99,9 +107,8 @@ void ListModel::setSearchFields(QStringList fields) {
 }
 
 void ListModel::dropSearchRows() {
-  // A reading still on its way is of the rows before; it is waited for (the
-  // worker never waits for this thread) and thrown away.
-  pending_ = {};
+  // A reading still on its way is of the rows before: it is stopped.
+  stopBackgroundReading();
   ++generation_;
   all_.clear();
   matches_.clear();
@@ -109,7 +116,8 @@ void ListModel::dropSearchRows() {
 }
 
 ListModel::SearchSource ListModel::searchSource() const {
-  SearchSource source{QFileInfo(Database::path()).absoluteFilePath(), sql_, columns_, 0};
+  SearchSource source{QFileInfo(Database::path()).absoluteFilePath(), sql_, columns_, 0,
+                      std::make_shared<std::atomic<bool>>(false)};
   if (!searchFields_.isEmpty()) {
     static const QRegularExpression head(QStringLiteral("^\\s*SELECT\\s+"), QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = head.match(sql_);
@@ -124,7 +132,7 @@ ListModel::SearchSource ListModel::searchSource() const {
 
 std::vector<ListModel::SearchRow> ListModel::readRows(const SearchSource& source) {
   QStringList names;
-  std::vector<std::vector<QVariant>> rows = Database::readAll(source.file, source.sql, &names);
+  std::vector<std::vector<QVariant>> rows = Database::readAll(source.file, source.sql, &names, source.stop.get());
   std::vector<int> at;
   for (int c = 0; c < source.columns.size(); ++c) {
     const int i = int(names.indexOf(source.columns[c].field, source.extra));
@@ -134,6 +142,7 @@ std::vector<ListModel::SearchRow> ListModel::readRows(const SearchSource& source
   all.reserve(rows.size());
   QStringList texts;
   for (std::vector<QVariant>& row : rows) {
+    if (source.stop->load(std::memory_order_relaxed)) return {};
     SearchRow r;
     texts.clear();
     for (int c = 0; c < int(at.size()); ++c) {
@@ -164,8 +173,10 @@ void ListModel::readSearchRowsInBackground() {
   if (searchRead_ || pending_.valid() || sql_.isEmpty()) return;
   const SearchSource source = searchSource();
   const int generation = generation_;
+  stopPending_ = source.stop;
   pending_ = std::async(std::launch::async, [this, source, generation] {
     std::vector<SearchRow> rows = readRows(source);
+    if (source.stop->load()) return rows;  // no longer wanted
     // Queued to this model's thread; dropped with the model, whose
     // destruction waits for this reading to end.
     QMetaObject::invokeMethod(this, [this, generation] { takeBackgroundRows(generation); }, Qt::QueuedConnection);

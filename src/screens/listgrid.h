@@ -17,7 +17,9 @@
 #include <QStringList>
 #include <QTableView>
 #include <QVariant>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <future>
 #include <vector>
 
@@ -40,6 +42,7 @@ QString listCellText(const QVariant& value, const QString& format);
 class ListModel : public QAbstractTableModel {
  public:
   ListModel(QList<ListColumn> columns, QObject* parent = nullptr);
+  ~ListModel() override;
 
   // Sets the record source and reads its first page. Throws DbError when the
   // SQL cannot run; the list is then empty. The source is a plain SELECT
@@ -100,6 +103,7 @@ class ListModel : public QAbstractTableModel {
     QString sql;
     QList<ListColumn> columns;
     int extra = 0;  // search fields before the record source's columns
+    std::shared_ptr<std::atomic<bool>> stop;  // set when the rows are no longer wanted
   };
   SearchSource searchSource() const;
   // Runs on any thread; throws DbError.
@@ -126,6 +130,9 @@ class ListModel : public QAbstractTableModel {
   QStringList words_;
   std::vector<int> matches_;  // rows of all_ shown while a search narrows the list
   std::future<std::vector<SearchRow>> pending_;  // rows being read in the background
+  std::shared_ptr<std::atomic<bool>> stopPending_;
+  // Stops a reading still on its way and waits for its thread to end.
+  void stopBackgroundReading();
   int generation_ = 0;                            // counts the readings of the record source
 };
 

@@ -2,7 +2,6 @@
 // Enter and the arrows loading a row as a double-click does, the code field
 // and chain untouched, and a save keeping the list narrowed.
 #include "masterhelpers.h"
-#include "masters/s_master.h"
 #include "masters/u_master.h"
 #include "screens/fields.h"
 #include "support/searchhelpers.h"
@@ -90,19 +89,6 @@ class MasterSearchTest : public QObject {
     searchField(&u)->setFocus();
     press(Qt::Key_F12);
     QVERIFY(!u.isVisible());
-  }
-
-  void productSearch() {
-    DataDir dir;
-    dir.exec(QStringLiteral("INSERT INTO 車高調マスタ (コード, 名称) VALUES (3, 'ネジ式 ストリート'), (7, 'Ｃリング式'), (12, 'ねじ式 サーキット')"));
-    S_master s;
-    QVERIFY(showAndActivate(&s));
-    searchFor(&s, QStringLiteral("ﾈｼﾞ式"));
-    QCOMPARE(shownColumn(&s, 0), (QStringList{"03", "12"}));
-    press(Qt::Key_PageDown);
-    press(Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(s.codeField()->text(), QStringLiteral("12"));
-    QCOMPARE(edit(&s, QStringLiteral("名称"))->text(), QStringLiteral("ねじ式 サーキット"));
   }
 };
 
