@@ -190,8 +190,22 @@ std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const 
     sqlite3_close(db);
     raise(QSqlError(error, error, QSqlError::ConnectionError));
   }
-  // A save in progress holds the file only for a moment.
-  sqlite3_busy_timeout(db, 3000);
+  // A save in progress holds the file only for a moment: wait up to 3 s as
+  // the other connections do, but end at once when the rows are no longer
+  // wanted, also in the middle of a long step.
+  sqlite3_busy_handler(
+      db,
+      [](void* flag, int tries) -> int {
+        const auto* stop = static_cast<const std::atomic<bool>*>(flag);
+        if ((stop && stop->load()) || tries >= 300) return 0;
+        sqlite3_sleep(10);
+        return 1;
+      },
+      const_cast<std::atomic<bool>*>(stop));
+  if (stop)
+    sqlite3_progress_handler(
+        db, 1000, [](void* flag) -> int { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+        const_cast<std::atomic<bool>*>(stop));
   sqlite3_stmt* stmt = nullptr;
   const QByteArray text = sql.toUtf8();
   if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
@@ -215,7 +229,8 @@ std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const 
     for (int c = 0; c < n; ++c) row.push_back(columnValue(stmt, c));
     rows.push_back(std::move(row));
   }
-  const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+  const bool stopped = stop && stop->load();
+  const QString error = rc == SQLITE_DONE || stopped ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
   sqlite3_finalize(stmt);
   sqlite3_close(db);
   if (!error.isEmpty()) raise(QSqlError(error, error, QSqlError::StatementError));
