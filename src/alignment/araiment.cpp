@@ -187,8 +187,12 @@ QGroupBox* Araiment::buildFrame(int axle) {
   for (const Quantity& q : quantities()) {
     if (q.axle != axle) continue;
     const int lines = (!q.range.isEmpty() || q.second >= 0) ? 2 : 1;
-    g->addWidget(rowCaption(q.caption, box), row, 0, lines, 1);
-    g->addWidget(value(q.standard), row, 1, 1, 2, Qt::AlignHCenter);
+    // The row caption names the row's first field, the standard value.
+    QLabel* caption = rowCaption(q.caption, box);
+    QLineEdit* standard = value(q.standard);
+    caption->setBuddy(standard);
+    g->addWidget(caption, row, 0, lines, 1);
+    g->addWidget(standard, row, 1, 1, 2, Qt::AlignHCenter);
     g->addWidget(plainCaption(q.unit, box), row, 3);
     if (!q.range.isEmpty()) {
       g->addWidget(value(memberName(q.range, 0)), row + 1, 1);
@@ -208,9 +212,13 @@ QGroupBox* Araiment::buildFrame(int axle) {
   QLineEdit* diameter = entry_.create(memberName(QStringLiteral("タイヤ外径"), axle), box);
   diameter->setFixedWidth(QFontMetrics(diameter->font()).horizontalAdvance(QStringLiteral("0000")) + 14);
   diameter->setToolTip(QStringLiteral("タイヤの外径を入力します"));
-  g->addWidget(rowCaption(QStringLiteral("ﾀｲﾔｻｲｽﾞ"), box), 2, 11);
+  QLabel* sizeCaption = rowCaption(QStringLiteral("ﾀｲﾔｻｲｽﾞ"), box);
+  sizeCaption->setBuddy(size);
+  QLabel* diameterCaption = rowCaption(QStringLiteral("外径"), box);
+  diameterCaption->setBuddy(diameter);
+  g->addWidget(sizeCaption, 2, 11);
   g->addWidget(size, 2, 12, 1, 2);
-  g->addWidget(rowCaption(QStringLiteral("外径"), box), 3, 11);
+  g->addWidget(diameterCaption, 3, 11);
   g->addWidget(diameter, 3, 12);
   g->addWidget(plainCaption(QStringLiteral("ｍｍ"), box), 3, 13);
   return box;

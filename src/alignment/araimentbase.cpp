@@ -92,8 +92,12 @@ QWidget* AraimentBase::buildFrame(int axle) {
   for (const Quantity& q : quantities()) {
     if (q.axle != axle) continue;
     const int lines = q.range.isEmpty() ? 1 : 2;
-    g->addWidget(rowCaption(q.caption, box), row, 0, lines, 1);
-    g->addWidget(value(q.standard), row, 1, 1, 2, Qt::AlignHCenter);
+    // The row caption names the row's first field, the standard value.
+    QLabel* caption = rowCaption(q.caption, box);
+    QLineEdit* standard = value(q.standard);
+    caption->setBuddy(standard);
+    g->addWidget(caption, row, 0, lines, 1);
+    g->addWidget(standard, row, 1, 1, 2, Qt::AlignHCenter);
     g->addWidget(plainCaption(q.unit, box), row, 3);
     if (!q.range.isEmpty()) {
       g->addWidget(value(q.range + QStringLiteral("(0)")), row + 1, 1);

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/jetstart.h"
 #include "app/mainwindow.h"
 #include "data/datafile.h"
 #include "data/rules.h"
@@ -39,6 +40,7 @@ int runAshimemo(int argc, char** argv) {
     return 1;
   }
 
+  if (offerJetConversion(kDataFileName) == JetStart::Ended) return 1;
   switch (OpenDataFile()) {
     case 0: break;
     case 1:

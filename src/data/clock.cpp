@@ -5,9 +5,15 @@ QString& overrideText() {
   static QString text;
   return text;
 }
+QDateTime& overrideNow() {
+  static QDateTime when;
+  return when;
+}
 }  // namespace
 
 namespace Clock {
+QDateTime now() { return overrideNow().isValid() ? overrideNow() : QDateTime::currentDateTime(); }
+void setNow(const QDateTime& when) { overrideNow() = when; }
 QString shortDate() {
   if (!overrideText().isEmpty()) return overrideText();
   return QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));

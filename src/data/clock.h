@@ -1,6 +1,7 @@
 #pragma once
 // Today's date, through one clock that tests can set.
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 namespace Clock {
@@ -9,6 +10,9 @@ namespace Clock {
 QString shortDate();
 void setShortDate(const QString& text);  // empty: back to the real clock
 void setToday(const QDate& date);        // shortDate() becomes "yyyy/MM/dd"
+// The current local date and time (for the names of copies); a test may fix it.
+QDateTime now();
+void setNow(const QDateTime& when);  // invalid: back to the real clock
 }  // namespace Clock
 
 // Eight digits year, month, day from a short date text: a text longer than

@@ -35,8 +35,16 @@ QString quoted(const QString& id) { return u'"' + QString(id).replace(u'"', QStr
 DbError::DbError(QString m, QString d)
     : std::runtime_error(m.toStdString()), message(std::move(m)), detail(std::move(d)) {}
 
-QString DbError::userText() const {
-  return detail.isEmpty() ? message : message + QStringLiteral("\n（") + detail + QStringLiteral("）");
+QString DbError::userText() const { return withEngineDetail(message, detail); }
+
+QString withEngineDetail(const QString& message, const QString& engineText) {
+  const QString detail = engineText.trimmed();
+  return detail.isEmpty() ? message : message + QStringLiteral("\n詳細: ") + detail;
+}
+
+QString engineText(const QSqlError& error) {
+  const QString engine = error.databaseText().trimmed();
+  return engine.isEmpty() ? error.driverText().trimmed() : engine;
 }
 
 void Database::raise(const QSqlError& error) {
@@ -56,7 +64,7 @@ void Database::raise(const QSqlError& error) {
     m = QStringLiteral("データファイルに書き込めませんでした（ディスクの空き不足など）。");
   else
     m = QStringLiteral("データファイルの処理中にエラーが発生しました。");
-  throw DbError(m, error.text().trimmed());
+  throw DbError(m, engineText(error));
 }
 
 // Checks an opened connection; returns why it cannot be used, or "".
@@ -76,7 +84,7 @@ static QString unusableReason(QSqlDatabase& db) {
   // A write lock taken and given back at once: fails when another program
   // holds the file or when it cannot be written.
   if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-    return lockedOr(q.lastError(), QStringLiteral("ファイルに書き込めません（%1）。").arg(q.lastError().text()));
+    return lockedOr(q.lastError(), withEngineDetail(QStringLiteral("ファイルに書き込めません。"), engineText(q.lastError())));
   q.exec(QStringLiteral("ROLLBACK"));
   return QString();
 }
@@ -97,7 +105,7 @@ Database::OpenResult Database::open(const QString& path, QString* error) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
-    if (!db.open()) why = QStringLiteral("ファイルを開けません（%1）。").arg(db.lastError().text());
+    if (!db.open()) why = withEngineDetail(QStringLiteral("ファイルを開けません。"), engineText(db.lastError()));
   }
   if (why.isEmpty()) {
     QSqlDatabase db = connection();
@@ -159,7 +167,7 @@ static QVariant columnValue(sqlite3_stmt* stmt, int c) {
 
 [[noreturn]] static void raiseEngine(sqlite3* db) {
   const QString error = QString::fromUtf8(sqlite3_errmsg(db));
-  Database::raise(QSqlError(error, error, QSqlError::StatementError));
+  Database::raise(QSqlError(QString(), error, QSqlError::StatementError));
 }
 
 QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
@@ -176,7 +184,7 @@ QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
   }
   const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
   sqlite3_finalize(stmt);
-  if (!error.isEmpty()) raise(QSqlError(error, error, QSqlError::StatementError));
+  if (!error.isEmpty()) raise(QSqlError(QString(), error, QSqlError::StatementError));
   return rows;
 }
 
@@ -312,7 +320,7 @@ Recordset::Recordset(const QString& sql, Mode mode) : mode_(mode) {
   if (rc != SQLITE_DONE) {
     const QString error = QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_finalize(stmt);
-    Database::raise(QSqlError(error, error, QSqlError::StatementError));
+    Database::raise(QSqlError(QString(), error, QSqlError::StatementError));
   }
   sqlite3_finalize(stmt);
 }

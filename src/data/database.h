@@ -23,9 +23,17 @@ class DbError : public std::runtime_error {
   DbError(QString message, QString detail);
   QString message;
   QString detail;
-  // The text shown to the user: message and detail on separate lines.
+  // The text shown to the user: the message, then the labelled detail.
   QString userText() const;
 };
+
+// A Japanese sentence followed, when there is one, by the engine's own text
+// on a line of its own labelled "詳細: ".
+QString withEngineDetail(const QString& message, const QString& engineText);
+// The engine's own text of an error. Qt's text would add the driver's
+// phrase for the failed step, translated ("レコードをフェッチできません" for a
+// failed write) and misleading next to the engine's English.
+QString engineText(const QSqlError& error);
 
 class Database {
  public:

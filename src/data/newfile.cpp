@@ -1,5 +1,6 @@
 #include "data/newfile.h"
 
+#include "data/database.h"
 #include "data/schema.h"
 
 #include <QFile>
@@ -24,7 +25,7 @@ bool insert(QSqlDatabase& db, const QString& table, const QVariantList& values, 
   while (v.size() < cols.size()) v << QString();
   for (const QVariant& x : v) q.addBindValue(x);
   if (q.exec()) return true;
-  if (error) *error = q.lastError().text();
+  if (error) *error = engineText(q.lastError());
   return false;
 }
 
@@ -137,7 +138,7 @@ bool createDataFile(const QString& path, bool withSample, QString* error) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(temp);
     if (!db.open()) {
-      why = db.lastError().text();
+      why = engineText(db.lastError());
     } else {
       QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
       QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
@@ -157,7 +158,7 @@ bool createDataFile(const QString& path, bool withSample, QString* error) {
   }
   if (!ok) {
     QFile::remove(temp);
-    if (error) *error = QStringLiteral("データファイルを作成できませんでした（%1）。").arg(why);
+    if (error) *error = withEngineDetail(QStringLiteral("データファイルを作成できませんでした。"), why);
   }
   return ok;
 }

@@ -1,11 +1,15 @@
 #include "data/schema.h"
 
+#include "data/database.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace schema {
+
+const QString kVersionText = QStringLiteral(ASHIMEMO_VERSION);
 
 QStringList Table::columnNames() const {
   QStringList names;
@@ -108,11 +112,11 @@ bool create(QSqlDatabase& db, QString* error) {
   QSqlQuery q(db);
   auto run = [&](const QString& sql) {
     if (q.exec(sql)) return true;
-    if (error) *error = q.lastError().text();
+    if (error) *error = engineText(q.lastError());
     return false;
   };
   if (!db.transaction()) {
-    if (error) *error = db.lastError().text();
+    if (error) *error = engineText(db.lastError());
     return false;
   }
   for (const Table& t : tables()) {
@@ -140,12 +144,12 @@ bool create(QSqlDatabase& db, QString* error) {
   q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(quoted(kVersion), quoted(QStringLiteral("バージョン"))));
   q.addBindValue(kVersionText);
   if (!q.exec()) {
-    if (error) *error = q.lastError().text();
+    if (error) *error = engineText(q.lastError());
     db.rollback();
     return false;
   }
   if (!db.commit()) {
-    if (error) *error = db.lastError().text();
+    if (error) *error = engineText(db.lastError());
     return false;
   }
   return true;

@@ -30,7 +30,9 @@ inline const QString kUsers = QStringLiteral("ユーザー");
 inline const QString kAlignments = QStringLiteral("アライメント");
 inline const QString kAlignmentBases = QStringLiteral("アライメントマスタ");
 inline const QString kVersion = QStringLiteral("バージョン情報");
-inline const QString kVersionText = QStringLiteral("1.00");
+// The version row of a new data file: the program's version (the CMake
+// project VERSION, compiled into schema.cpp only).
+extern const QString kVersionText;
 
 const QList<Table>& tables();
 const Table& table(const QString& name);

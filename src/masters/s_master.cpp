@@ -126,9 +126,11 @@ S_master::S_master(QWidget* parent) : RecordScreen(parent, settings()) {
   for (int axle = 0; axle < 2; ++axle) attachByteBudget(rebound(axle), 2, 2);
 
   auto* damping = new QGroupBox(QStringLiteral("減衰力調整幅"), frame);
+  nameControl(damping, QStringLiteral("減衰力調整幅"));
   auto* dampingGrid = new QGridLayout(damping);
   dampingGrid->setHorizontalSpacing(24);
   auto* spring = new QGroupBox(QStringLiteral("スプリングの設定"), frame);
+  nameControl(spring, QStringLiteral("スプリングの設定"));
   auto* springGrid = new QGridLayout(spring);
   springGrid->setHorizontalSpacing(24);
   springGrid->setVerticalSpacing(6);
@@ -139,7 +141,9 @@ S_master::S_master(QWidget* parent) : RecordScreen(parent, settings()) {
     steps->setSpacing(4);
     for (int k = 0; k < 2; ++k) {
       if (k == 1) steps->addSpacing(16);
-      steps->addWidget(unitLabel(QString::fromUtf8(numberFields[k].before), damping, Qt::AlignRight));
+      QLabel* before = unitLabel(QString::fromUtf8(numberFields[k].before), damping, Qt::AlignRight);
+      before->setBuddy(numbers_[2 * k + axle]);
+      steps->addWidget(before);
       steps->addWidget(numbers_[2 * k + axle]);
       steps->addWidget(unitLabel(QString::fromUtf8(numberFields[k].after), damping, Qt::AlignLeft));
     }
@@ -151,6 +155,7 @@ S_master::S_master(QWidget* parent) : RecordScreen(parent, settings()) {
       line->setSpacing(4);
       QLabel* before = unitLabel(QString::fromUtf8(numberFields[k].before), spring, Qt::AlignRight);
       before->setFixedWidth(labelWidth);
+      before->setBuddy(numbers_[2 * k + axle]);
       QLabel* after = unitLabel(QString::fromUtf8(numberFields[k].after), spring, Qt::AlignLeft);
       after->setFixedWidth(unitWidth);
       line->addWidget(before);

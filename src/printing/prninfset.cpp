@@ -112,14 +112,19 @@ PrnInfSet::PrnInfSet(QWidget* parent) : ScreenDialog(parent) {
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(8);
-  grid->addWidget(new QLabel(QStringLiteral("選択可能なプリンタ"), this), 0, 0);
+  auto caption = [this](const QString& text, QWidget* field) {
+    auto* label = new QLabel(text, this);
+    label->setBuddy(field);
+    return label;
+  };
+  grid->addWidget(caption(QStringLiteral("選択可能なプリンタ"), PrnList), 0, 0);
   grid->addWidget(PrnList, 0, 1, 1, 4);
-  grid->addWidget(new QLabel(QStringLiteral("使用する用紙サイズ"), this), 1, 0);
+  grid->addWidget(caption(QStringLiteral("使用する用紙サイズ"), PaperSize), 1, 0);
   grid->addWidget(PaperSize, 1, 1, 1, 4);
-  grid->addWidget(new QLabel(QStringLiteral("用紙の方向"), this), 2, 0);
+  grid->addWidget(caption(QStringLiteral("用紙の方向"), Orientation), 2, 0);
   grid->addWidget(Orientation, 2, 1, 1, 2, Qt::AlignLeft);
   auto marginRow = [&](int row, const QString& text, QLineEdit* box, QScrollBar* bar) {
-    grid->addWidget(new QLabel(text, this), row, 0);
+    grid->addWidget(caption(text, box), row, 0);
     auto* h = new QHBoxLayout;
     h->setSpacing(2);
     h->addWidget(box);

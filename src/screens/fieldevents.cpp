@@ -2,6 +2,7 @@
 
 #include "screens/keys.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -77,8 +78,12 @@ bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
         if (proxies_.contains(watched)) return false;
         const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
         // A popup list, a message box or another window taking the focus
-        // is not leaving the field.
+        // is not leaving the field. An opening drop-down list also hands
+        // the focus to its list (with no popup reason): counting that as
+        // leaving would run the leave rule, and the return as a new visit
+        // would refill the list under the item being clicked.
         if (why == Qt::PopupFocusReason || why == Qt::ActiveWindowFocusReason) return false;
+        if (QWidget* now = QApplication::focusWidget(); now && now->window() != f->window()) return false;
         if (logicalFocus_ == f) logicalFocus_ = nullptr;
         handler_->fieldFocusOut(f);
       }

@@ -6,12 +6,27 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPointer>
 
 void nameControl(QWidget* control, const QString& name) {
   control->setObjectName(name);
+  // A label is read by the text it shows: with no accessible name of its
+  // own, Qt takes the name from the current text and tells assistive
+  // technology when it changes. A plain frame (a separator line) is not read.
+  if (qobject_cast<QLabel*>(control) || control->metaObject() == &QFrame::staticMetaObject) {
+    control->setAccessibleName(QString());
+    return;
+  }
+  // A frame is read by its title. It is set as the name, because Qt would
+  // otherwise give a frame inside another frame the outer one's title.
+  if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+    frame->setAccessibleName(frame->title().trimmed());
+    return;
+  }
   if (qobject_cast<QAbstractButton*>(control) && !control->inherits("QCheckBox")) return;
   control->setAccessibleName(name);
   if (auto* combo = qobject_cast<QComboBox*>(control)) {

@@ -7,9 +7,12 @@
 class QWidget;
 class QLineEdit;
 
-// Names a control: objectName, and for inputs the accessible name too. An
-// editable combo box also carries the name as its accessible description and
-// on its line edit, since Qt names a combo box after its current text.
+// Names a control: objectName, and for inputs (fields, lists, grids, check
+// boxes) the accessible name too. An editable combo box also carries the name
+// as its accessible description and on its line edit, since Qt names a combo
+// box after its current text. Buttons keep their caption, and labels and
+// frames are read by the text they show, always the current one: their
+// accessible name is left to Qt. A caption label is the buddy of its field.
 void nameControl(QWidget* control, const QString& name);
 // "name(i)", the name of member i of a control array.
 QString arrayName(const QString& name, int index);

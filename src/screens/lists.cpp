@@ -4,8 +4,20 @@
 #include "data/numfmt.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStringListModel>
+
+void setUpCodeList(QComboBox* list) {
+  list->setEditable(true);
+  list->setCompleter(nullptr);
+  list->setInsertPolicy(QComboBox::NoInsert);
+  list->setMaxVisibleItems(20);
+  // Sized by the layout, never by scanning up to 9,999 items.
+  list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  list->setMinimumContentsLength(20);
+  list->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
+}
 
 // The items live in a string list model: one reset instead of one insert
 // per item, which matters for a list of 9,999 users.

@@ -4,6 +4,13 @@
 
 class QComboBox;
 
+// Sets up a drop-down list of codes with an editable text (users, products).
+// What the user types stays as typed: no inline completion (a typed "1"
+// would become "10:..." in a list holding 01 and 10) and no new items; the
+// screen's own matching rule decides on Enter and on leaving. The arrow
+// keys, the popup and a click on an item still pick an item.
+void setUpCodeList(QComboBox* list);
+
 // Clears the list and fills it: "0000:なし" then one item per user.
 void FillUserList(QComboBox* list);
 // Clears the list and fills it: "00:なし" then one item per product.

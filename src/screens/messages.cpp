@@ -33,17 +33,28 @@ class BoxSeam : public MessageSeam {
 // For tests that run the program as a child process: with the environment
 // variable ASHIMEMO_TEST_MESSAGES naming a file, messages are written there
 // (one line each: title, text, buttons, icon) instead of being shown, and
-// answered OK / No.
+// answered OK / No. Questions take their answers from ASHIMEMO_TEST_ANSWERS
+// when it is set ("yes,no,...", one per question in turn).
 class FileSeam : public MessageSeam {
  public:
-  explicit FileSeam(QString path) : path_(std::move(path)) {}
+  explicit FileSeam(QString path) : path_(std::move(path)) {
+    answers_ = qEnvironmentVariable("ASHIMEMO_TEST_ANSWERS").split(u',', Qt::SkipEmptyParts);
+  }
   bool show(const MessageRequest& r) override {
+    if (r.buttons == MessageRequest::Buttons::YesNo && !answers_.isEmpty()) {
+      log(r);
+      return answers_.takeFirst().trimmed() == QLatin1String("yes");
+    }
+    log(r);
+    return r.buttons == MessageRequest::Buttons::Ok;
+  }
+  void log(const MessageRequest& r) {
     Msg::logEvent(r.title + u'\t' + QString(r.text).replace(u'\n', QStringLiteral("\\n")) + u'\t' +
                   (r.buttons == MessageRequest::Buttons::YesNo ? QStringLiteral("YesNo") : QStringLiteral("OK")) +
                   u'\t' + (r.icon == MessageRequest::Icon::Critical ? QStringLiteral("Critical") : QStringLiteral("None")));
-    return r.buttons == MessageRequest::Buttons::Ok;
   }
   QString path_;
+  QStringList answers_;
 };
 
 BoxSeam boxSeam;

@@ -33,6 +33,13 @@ QLineEdit* lineOf(QWidget* w) {
 
 QLabel* label(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
 
+// A caption label, the buddy of the field it names.
+QLabel* captionLabel(const QString& text, QWidget* parent, QWidget* field) {
+  auto* l = new QLabel(text, parent);
+  l->setBuddy(field);
+  return l;
+}
+
 }  // namespace
 
 SettingForm::SettingForm(QWidget* parent) : QWidget(parent), events_(new FieldEvents(this, this)) {
@@ -65,15 +72,8 @@ SettingForm::SettingForm(QWidget* parent) : QWidget(parent), events_(new FieldEv
   }
   user_ = new QComboBox(this);
   coilOver_ = new QComboBox(this);
-  for (QComboBox* c : {user_, coilOver_}) {
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
-    c->setMaxVisibleItems(20);
-    // Sized by the layout, never by scanning up to 9,999 items.
-    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    c->setMinimumContentsLength(20);
-    c->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
-  }
+  setUpCodeList(user_);
+  setUpCodeList(coilOver_);
   nameControl(user_, QStringLiteral("ユーザー"));
   nameControl(coilOver_, QStringLiteral("車高調"));
   user_->setMinimumWidth(280);
@@ -84,20 +84,20 @@ SettingForm::SettingForm(QWidget* parent) : QWidget(parent), events_(new FieldEv
   date->addWidget(year_);
   date->addWidget(label(QStringLiteral("年"), this));
   date->addWidget(month_);
-  date->addWidget(label(QStringLiteral("月"), this));
+  date->addWidget(captionLabel(QStringLiteral("月"), this, month_));
   date->addWidget(day_);
-  date->addWidget(label(QStringLiteral("日"), this));
+  date->addWidget(captionLabel(QStringLiteral("日"), this, day_));
   date->addStretch();
 
   header->addWidget(headerButtons_, 0, 0, 2, 1);
   header->addWidget(code_, 0, 1);
-  header->addWidget(label(QStringLiteral("セッティング名"), this), 0, 2, Qt::AlignRight);
+  header->addWidget(captionLabel(QStringLiteral("セッティング名"), this, name_), 0, 2, Qt::AlignRight);
   header->addWidget(name_, 0, 3);
-  header->addWidget(label(QStringLiteral("登 録 日"), this), 0, 4, Qt::AlignRight);
+  header->addWidget(captionLabel(QStringLiteral("登 録 日"), this, year_), 0, 4, Qt::AlignRight);
   header->addLayout(date, 0, 5);
-  header->addWidget(label(QStringLiteral("ユーザー"), this), 1, 2, Qt::AlignRight);
+  header->addWidget(captionLabel(QStringLiteral("ユーザー"), this, user_), 1, 2, Qt::AlignRight);
   header->addWidget(user_, 1, 3, Qt::AlignLeft);
-  header->addWidget(label(QStringLiteral("車 高 調"), this), 1, 4, Qt::AlignRight);
+  header->addWidget(captionLabel(QStringLiteral("車 高 調"), this, coilOver_), 1, 4, Qt::AlignRight);
   header->addWidget(coilOver_, 1, 5);
   header->setColumnStretch(5, 1);
   outer->addLayout(header);
@@ -142,7 +142,7 @@ QGroupBox* SettingForm::buildWheelPanel(int w) {
   g->setContentsMargins(8, 6, 8, 6);
 
   auto* picture = new StrutPicture(w % 2 == 1, frame);
-  picture->setObjectName(arrayName(QStringLiteral("ストラット図"), w));
+  nameControl(picture, arrayName(QStringLiteral("ストラット図"), w));
   picture->setFixedSize(118, 176);
   g->addWidget(picture, 0, 0, 6, 1);
 
@@ -173,7 +173,7 @@ QGroupBox* SettingForm::buildWheelPanel(int w) {
     n->setFont(numberFont);
     n->setStyleSheet(QStringLiteral("color: rgb(0, 70, 160);"));
     g->addWidget(n, i, 1);
-    g->addWidget(label(QString::fromUtf8(captions[i]), frame), i, 2);
+    g->addWidget(captionLabel(QString::fromUtf8(captions[i]), frame, wheel_[size_t(w)][size_t(i)]), i, 2);
     g->addWidget(wheel_[size_t(w)][size_t(i)], i, 3);
     QLabel* unit = label(QStringLiteral("mm"), frame);
     if (i == Preload) {
@@ -200,11 +200,12 @@ QGroupBox* SettingForm::buildWheelPanel(int w) {
                           {"ID", SpringId, "mm"},
                           {"自由長", FreeLength, "mm"}};
   for (int r = 0; r < 5; ++r) {
-    g->addWidget(label(QString::fromUtf8(right[r].caption), frame), r + 1, 6, Qt::AlignRight);
-    g->addWidget(wheel_[size_t(w)][size_t(right[r].item)], r + 1, 7);
+    QWidget* field = wheel_[size_t(w)][size_t(right[r].item)];
+    g->addWidget(captionLabel(QString::fromUtf8(right[r].caption), frame, field), r + 1, 6, Qt::AlignRight);
+    g->addWidget(field, r + 1, 7);
     g->addWidget(label(QString::fromUtf8(right[r].unit), frame), r + 1, 8);
   }
-  g->addWidget(label(QStringLiteral("備考"), frame), 6, 0, Qt::AlignRight);
+  g->addWidget(captionLabel(QStringLiteral("備考"), frame, wheel_[size_t(w)][Remark]), 6, 0, Qt::AlignRight);
   g->addWidget(wheel_[size_t(w)][Remark], 6, 1, 1, 8);
   g->setColumnStretch(9, 1);
   return frame;

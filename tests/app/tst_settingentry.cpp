@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 #include "data/clock.h"
 #include "data/database.h"
+#include "data/datafile.h"
 #include "data/schema.h"
 #include "screens/fields.h"
 #include "settings/settingform.h"
@@ -13,7 +14,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractItemView>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -38,6 +42,14 @@ QString focusName() {
   if (auto* combo = qobject_cast<QComboBox*>(w->parentWidget()); combo && combo->lineEdit() == w)
     return combo->objectName();
   return w->objectName();
+}
+
+// Codes where a shorter one begins a longer one: product 10 beside 01, users
+// 0001 and 1000 beside 0003 and 0012.
+void addPrefixCodes(DataDir& dir) {
+  dir.exec(QStringLiteral("INSERT INTO 車高調マスタ VALUES (?, ?, ?,?, ?,?, ?,?, ?,?, ?,?, ?,?, ?,?, ?,?, ?,?, ?,?, ?,?, ?,?)"),
+           {10, QStringLiteral("ロング"), 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 15.5, 14, 70, 70, 250, 240});
+  dir.exec(QStringLiteral("INSERT INTO ユーザー (コード, 名前) VALUES (1, '青木'), (1000, '千葉')"));
 }
 
 }  // namespace
@@ -399,6 +411,71 @@ class SettingEntryTest : public QObject {
     QCOMPARE(combo(QStringLiteral("ユーザー"))->currentText(), QStringLiteral("0044:高橋"));
   }
 
+  void typedCodesPickTheirOwnItem() {
+    addPrefixCodes(*dir);
+    struct Way {
+      const char* what;
+      Qt::KeyboardModifiers digits;
+      int leave;
+    };
+    const Way ways[] = {{"main keyboard, Enter", Qt::NoModifier, Qt::Key_Return},
+                        {"keypad, keypad Enter", Qt::KeypadModifier, Qt::Key_Enter},
+                        {"main keyboard, Tab", Qt::NoModifier, Qt::Key_Tab},
+                        {"keypad, Tab", Qt::KeypadModifier, Qt::Key_Tab}};
+    struct Typed {
+      const char* list;
+      const char* digits;
+      const char* item;
+    };
+    const Typed cases[] = {{"ユーザー", "1", "0001:青木"},
+                           {"ユーザー", "5", "0000:なし"},
+                           {"車高調", "1", "01:フル装備"},
+                           {"車高調", "10", "10:ロング"},
+                           {"車高調", "5", "00:なし"}};
+    for (const Way& way : ways)
+      for (const Typed& t : cases) {
+        const QString what = QStringLiteral("%1 in %2 with %3").arg(QString::fromUtf8(t.digits), QString::fromUtf8(t.list),
+                                                                    QString::fromUtf8(way.what));
+        wheel("バネレート", 0)->setText(QStringLiteral("7.5"));
+        QComboBox* list = combo(QString::fromUtf8(t.list));
+        focus(list);
+        list->lineEdit()->selectAll();
+        for (const char* d = t.digits; *d; ++d) press(Qt::Key_0 + (*d - '0'), way.digits);
+        // Nothing is completed while typing.
+        QVERIFY2(list->lineEdit()->text() == QString::fromUtf8(t.digits), qPrintable(what));
+        press(way.leave, way.leave == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QVERIFY2(list->currentText() == QString::fromUtf8(t.item), qPrintable(what + u' ' + list->currentText()));
+        // The spring data of the product picked, and no other; none keeps what was typed.
+        const QString rate = list->objectName() != QStringLiteral("車高調") ? QStringLiteral("7.5")
+                             : QString::fromUtf8(t.digits) == QStringLiteral("1") ? QStringLiteral("8")
+                             : QString::fromUtf8(t.digits) == QStringLiteral("10") ? QStringLiteral("15.5")
+                                                                                   : QStringLiteral("7.5");
+        QVERIFY2(wheel("バネレート", 0)->text() == rate, qPrintable(what + u' ' + wheel("バネレート", 0)->text()));
+      }
+  }
+
+  void dropDownStillPicksByArrowAndClick() {
+    addPrefixCodes(*dir);
+    QComboBox* users = combo(QStringLiteral("ユーザー"));
+    focus(users);
+    press(Qt::Key_Down);
+    QCOMPARE(users->currentText(), QStringLiteral("0001:青木"));
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    QCOMPARE(users->currentText(), QStringLiteral("0003:佐藤　一郎"));
+    QCOMPARE(focusName(), QStringLiteral("車高調"));
+    // A click on an item of the open list picks it and applies the product.
+    QComboBox* products = combo(QStringLiteral("車高調"));
+    products->showPopup();
+    QTest::qWait(QApplication::doubleClickInterval() + 50);  // a click right after opening is ignored
+    const QModelIndex item = products->model()->index(products->findText(QStringLiteral("10:ロング")), 0);
+    QAbstractItemView* view = products->view();
+    view->scrollTo(item);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+    QCOMPARE(products->currentText(), QStringLiteral("10:ロング"));
+    QCOMPARE(wheel("バネレート", 2)->text(), QStringLiteral("14"));
+  }
+
   void deleteWithAndWithoutAlignment() {
     dir->exec(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES (8, 'a'), (9, 'b')"));
     dir->exec(QStringLiteral("INSERT INTO アライメント (コード) VALUES (8), (10)"));
@@ -520,6 +597,28 @@ class SettingEntryTest : public QObject {
     QVERIFY2(m.text.contains(QStringLiteral("データファイル")), qPrintable(m.text));
     QCOMPARE(edit(QStringLiteral("セッティング名"))->text(), QStringLiteral("unsaved"));
     QVERIFY(window->isVisible());
+  }
+
+  void lockedFileMessageIsJapaneseWithTheEngineDetail() {
+    // Another program holds a write lock: the save waits, then fails.
+    {
+      QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other-program"));
+      other.setDatabaseName(dir->file(kDataFileName));
+      QVERIFY(other.open());
+      QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+      typeCode(QStringLiteral("8"));
+      edit(QStringLiteral("セッティング名"))->setText(QStringLiteral("unsaved"));
+      dir->messages.answer(true);
+      click(QStringLiteral("SaveSetting"));
+      const ShownMessage m = dir->messages.take().last();
+      QCOMPARE(m.text, QStringLiteral("データファイルがほかのプログラムで使用中のため、処理できませんでした。"
+                                      "しばらくしてからやり直してください。\n詳細: database is locked"));
+      QCOMPARE(m.icon, MessageRequest::Icon::Critical);
+      other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other-program"));
+    QCOMPARE(edit(QStringLiteral("セッティング名"))->text(), QStringLiteral("unsaved"));
+    QVERIFY(stored(8).isEmpty());
   }
 };
 

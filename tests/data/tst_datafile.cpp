@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
+#include "data/safefile.h"
 #include "data/schema.h"
 #include "support/fixture.h"
 #include "support/testmain.h"
@@ -198,6 +199,59 @@ class DataFileTest : public QObject {
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("other"));
     QCOMPARE(OpenDataFile(), 0);
+  }
+
+  void wholeFileCheckFindsDamageAndCountsRows() {
+    DataDir dir(false);
+    const QString sample = dir.file(QStringLiteral("sample.MDB"));
+    QVERIFY(createDataFile(sample, true, nullptr));
+    safefile::Check good = safefile::checkDataFile(sample);
+    QVERIFY2(good.ok, qPrintable(good.problem));
+    QCOMPARE(good.rowCounts.value(schema::kSettings), 2);
+    QCOMPARE(good.rowCounts.value(schema::kVersion), 1);
+    QCOMPARE(good.rowCounts.size(), 6);
+
+    // Bytes overwritten in the middle of the file, as a disk fault would.
+    QFile f(sample);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.size() > 4 * 4096);
+    f.seek(3 * 4096 + 8);
+    f.write(QByteArray(2000, '\xA5'));
+    f.close();
+    const safefile::Check damaged = safefile::checkDataFile(sample);
+    QVERIFY(!damaged.ok);
+    QVERIFY(damaged.rowCounts.isEmpty());
+    QVERIFY2(damaged.problem.contains(QStringLiteral("壊れ")), qPrintable(damaged.problem));
+
+    QVERIFY(!safefile::checkDataFile(dir.file(QStringLiteral("none.MDB"))).ok);
+    QFile jet(dir.file(QStringLiteral("jet.MDB")));
+    QVERIFY(jet.open(QIODevice::WriteOnly));
+    jet.write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20).leftJustified(4096, '\0'));
+    jet.close();
+    QVERIFY(!safefile::checkDataFile(jet.fileName()).ok);
+  }
+
+  void stampedNamesNeverReuseAFileAndRenamesReplace() {
+    DataDir dir(false);
+    const QString folder = safefile::backupFolder(dir.file(kDataFileName));
+    QCOMPARE(QFileInfo(folder).fileName(), QStringLiteral("バックアップ"));
+    QVERIFY(safefile::ensureWritableFolder(folder, nullptr));
+    const QDateTime when(QDate(2026, 12, 8), QTime(9, 30));
+    const QString first = safefile::stampedPath(folder, QString(), when);
+    QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("Setting-20261208-0930.MDB"));
+    QVERIFY(QFile::copy(dir.file(kDataFileName), first));
+    QCOMPARE(QFileInfo(safefile::stampedPath(folder, QString(), when)).fileName(),
+             QStringLiteral("Setting-20261208-0930-2.MDB"));
+    QCOMPARE(QFileInfo(safefile::stampedPath(folder, QStringLiteral("変換前"), when)).fileName(),
+             QStringLiteral("Setting-変換前-20261208-0930.MDB"));
+    // The rename replaces the target whole and leaves no source behind.
+    QVERIFY(safefile::syncFile(first, nullptr));
+    QVERIFY(safefile::durableRename(first, dir.file(QStringLiteral("other.MDB")), nullptr));
+    QVERIFY(!QFileInfo::exists(first));
+    QVERIFY(safefile::checkDataFile(dir.file(QStringLiteral("other.MDB"))).ok);
+    QString error;
+    QVERIFY(!safefile::durableRename(first, dir.file(QStringLiteral("x.MDB")), &error));
+    QVERIFY(!error.isEmpty());
   }
 
   void missingFile() {

@@ -1,0 +1,90 @@
+#include "app/jetstart.h"
+
+#include "convert/convert.h"
+#include "data/clock.h"
+#include "screens/messages.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QThread>
+
+#include <atomic>
+
+namespace {
+const QString kTitle = QStringLiteral("Ashimemo");
+}
+
+JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
+  if (convert::fileKind(dataFile) != convert::FileKind::Jet) return JetStart::NotJet;
+  const QString name = QFileInfo(dataFile).fileName();
+  if (!Msg::confirm(parent, kTitle,
+                    QStringLiteral("「%1」は Microsoft Access（Jet 形式）のデータファイルです。\n"
+                                   "このプログラムで使える形式に変換しますか？\n\n"
+                                   "元のファイルはそのまま「バックアップ」フォルダーに残します。")
+                        .arg(name)))
+    return JetStart::Declined;
+
+  convert::prepareEnvironment();
+  QProgressDialog dialog(QStringLiteral("変換の準備をしています…"), QStringLiteral("中止"), 0, 0, parent);
+  dialog.setObjectName(QStringLiteral("変換"));
+  dialog.setWindowTitle(kTitle);
+  dialog.setWindowModality(Qt::ApplicationModal);
+  dialog.setMinimumDuration(0);
+  dialog.setAutoClose(false);
+  dialog.setAutoReset(false);
+  dialog.setMinimumWidth(420);
+
+  std::atomic<bool> cancelled{false};
+  QObject::connect(&dialog, &QProgressDialog::canceled, [&] { cancelled = true; });
+  QPointer<QProgressDialog> shown(&dialog);
+  QString lastStep;
+  // Runs in the worker; the dialog is updated in the main thread.
+  auto progress = [&](const convert::Progress& p) {
+    QMetaObject::invokeMethod(&dialog, [shown, p, &lastStep] {
+      if (!shown) return;
+      if (p.step != lastStep) {
+        lastStep = p.step;
+        shown->setLabelText(p.step);
+        Msg::logEvent(QStringLiteral("conversion step\t") + p.step);
+      }
+      if (p.finishing) {
+        shown->setCancelButton(nullptr);
+      } else if (p.total > 0) {
+        shown->setMaximum(int(qMin<qint64>(p.total, 1 << 30)));
+        shown->setValue(int(qMin(p.done, p.total)));
+      }
+    }, Qt::QueuedConnection);
+    return !cancelled.load();
+  };
+
+  convert::Result result;
+  const QDateTime now = Clock::now();
+  QThread* worker = QThread::create([&] { result = convert::convertInPlace(dataFile, now, progress); });
+  QEventLoop loop;
+  QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+  worker->start();
+  dialog.show();
+  loop.exec();
+  worker->wait();
+  delete worker;
+  QCoreApplication::processEvents();  // the last queued updates, before the dialog goes
+  dialog.hide();
+
+  switch (result.status) {
+    case convert::Result::Done:
+      Msg::notice(parent, kTitle, result.report.summary());
+      return JetStart::Converted;
+    case convert::Result::Cancelled:
+      Msg::notice(parent, kTitle,
+                  QStringLiteral("変換を中止しました。「%1」は元のままです。\nプログラムを終了します。").arg(name));
+      return JetStart::Ended;
+    case convert::Result::Failed: break;
+  }
+  Msg::refuse(parent, kTitle,
+              QStringLiteral("「%1」を変換できませんでした。\n%2\n\n「%1」は元のままです。プログラムを終了します。")
+                  .arg(name, result.error));
+  return JetStart::Ended;
+}

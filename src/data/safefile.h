@@ -1,0 +1,47 @@
+#pragma once
+// Whole data files handled safely: the check that a file is a sound data file
+// of ours, durable writes and renames, and the folder of copies beside the
+// data file. Used by the backups, by restoring a copy and by converting a
+// Jet-format file, so that the file at "Setting.MDB" is always one whole file.
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+
+namespace safefile {
+
+// The folder beside the data file that holds its copies.
+inline const QString kBackupFolderName = QStringLiteral("バックアップ");
+
+// "<folder of dataFile>/バックアップ".
+QString backupFolder(const QString& dataFile);
+
+// A free path "<folder>/Setting-<label>-YYYYMMDD-HHMM.MDB" ("Setting-YYYYMMDD-HHMM.MDB"
+// when label is empty). When that name is taken, "-2", "-3", ... is added
+// before ".MDB", so that no copy is ever overwritten.
+QString stampedPath(const QString& folder, const QString& label, const QDateTime& when);
+
+struct Check {
+  bool ok = false;
+  QString problem;                  // Japanese reason when !ok
+  QMap<QString, qint64> rowCounts;  // rows per table of the data file
+};
+
+// Opens `path` read-only with its own connection and checks that it is a
+// sound data file of this program: SQLite's integrity check passes and the
+// six tables are there. Gives the row count of each table.
+Check checkDataFile(const QString& path);
+
+// Flushes a file's contents to the disk.
+bool syncFile(const QString& path, QString* error);
+
+// Renames `from` to `to` (replacing `to` when it exists) in one step and
+// flushes the folder, so that after a crash `to` is either the old or the
+// new file, never a mixture, and the rename is not lost. Both paths must be
+// on the same file system.
+bool durableRename(const QString& from, const QString& to, QString* error);
+
+// Creates the folder (and its parents) when missing; false with a Japanese
+// reason when it cannot be made or written.
+bool ensureWritableFolder(const QString& folder, QString* error);
+
+}  // namespace safefile

@@ -1,0 +1,202 @@
+// Start-up on a Jet-format Setting.MDB, through the real program: the
+// question, Yes (convert, report, start on the new file), No (end as
+// before), cancel in the progress dialog, refusals, and a kill at any moment
+// leaving one whole file; the converted records read back on the screens.
+#include "alignment/araiment.h"
+#include "app/jetstart.h"
+#include "app/mainwindow.h"
+#include "data/datafile.h"
+#include "data/safefile.h"
+#include "data/schema.h"
+#include "screens/fields.h"
+#include "support/fixture.h"
+#include "support/jettools.h"
+#include "support/testmain.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QTest>
+
+namespace {
+
+const QString kQuestion = QStringLiteral(
+    "Ashimemo\t「Setting.MDB」は Microsoft Access（Jet 形式）のデータファイルです。\\n"
+    "このプログラムで使える形式に変換しますか？\\n\\n元のファイルはそのまま「バックアップ」フォルダーに残します。\tYesNo\tNone");
+
+QStringList backups(const QString& folder) {
+  return QDir(folder + QStringLiteral("/バックアップ")).entryList({QStringLiteral("*.MDB")}, QDir::Files);
+}
+
+}  // namespace
+
+class JetStartTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void yesConvertsReportsAndStartsOnTheNewFile() {
+    ct::ChildProgram run;
+    ct::writeJet(run.file(kDataFileName), jetdata::filled(3, 2, 2, 1, 1), jetfile::Version::Jet3);
+    const QByteArray original = ct::bytes(run.file(kDataFileName));
+    QProcess* p = run.start(this, QStringLiteral("yes"));
+    QVERIFY(run.waitForLine(QStringLiteral("main window shown")));
+    const QStringList l = run.lines();
+    QCOMPARE(l.first(), kQuestion);
+    QString report;
+    for (const QString& line : l)
+      if (line.startsWith(QStringLiteral("Ashimemo\tデータファイルを変換しました。"))) report = line;
+    QVERIFY2(report.contains(QStringLiteral("・セッティング: 3 件\\n・車高調マスタ: 2 件")), qPrintable(l.join(u'\n')));
+    QVERIFY(report.endsWith(QStringLiteral("\tOK\tNone")));
+    p->kill();
+    p->waitForFinished();
+    QVERIFY(safefile::checkDataFile(run.file(kDataFileName)).ok);
+    const QStringList kept = backups(run.work.path());
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(kept[0].startsWith(QStringLiteral("Setting-変換前-")));
+    QCOMPARE(ct::bytes(run.file(QStringLiteral("バックアップ/") + kept[0])), original);
+  }
+
+  void noEndsAsBeforeAndChangesNothing() {
+    ct::ChildProgram run;
+    ct::writeJet(run.file(kDataFileName), jetdata::filled(3, 2, 2, 1, 1));
+    const QByteArray original = ct::bytes(run.file(kDataFileName));
+    QProcess* p = run.start(this, QStringLiteral("no"));
+    QVERIFY(p->waitForFinished(20000));
+    QCOMPARE(p->exitCode(), 1);
+    const QStringList l = run.lines();
+    QCOMPARE(l.size(), 2);
+    QCOMPARE(l[0], kQuestion);
+    QVERIFY2(l[1].startsWith(QStringLiteral("Ashimemo\tデータファイル「Setting.MDB」を開けません。")), qPrintable(l[1]));
+    QCOMPARE(ct::bytes(run.file(kDataFileName)), original);
+    QCOMPARE(QDir(run.work.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries, QDir::Name | QDir::IgnoreCase),
+             (QStringList{QStringLiteral("messages.log"), QStringLiteral("Setting.MDB")}));
+  }
+
+  void readOnlyFolderIsRefusedAtStartUp() {
+    ct::ChildProgram run;
+    const QString folder = run.file(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(folder));
+    ct::writeJet(folder + QStringLiteral("/Setting.MDB"), jetdata::filled(3, 2, 2, 1, 1));
+    const QByteArray original = ct::bytes(folder + QStringLiteral("/Setting.MDB"));
+    QString output;
+    int code = 0;
+    QStringList command{QStringLiteral("env"), QStringLiteral("QT_QPA_PLATFORM=offscreen"), QStringLiteral("TMPDIR=") + run.temp.path(),
+                        QStringLiteral("ASHIMEMO_TEST_MESSAGES=") + run.log, QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes"),
+                        ct::binary(QStringLiteral("ashimemo"))};
+    if (!ct::isolated(QStringLiteral("mount --bind '%1' '%1' && mount -o remount,bind,ro '%1' && cd '%1'").arg(folder), command, &output, &code))
+      QSKIP("private mount namespaces are not available here");
+    QCOMPARE(code, 1);
+    const QStringList l = run.lines();
+    QCOMPARE(l.size(), 2);
+    QVERIFY2(l[1].contains(QStringLiteral("書き込めません")) && l[1].endsWith(QStringLiteral("\tOK\tCritical")), qPrintable(l[1]));
+    QVERIFY(l[1].contains(QStringLiteral("「Setting.MDB」は元のままです。")));
+    QCOMPARE(ct::bytes(folder + QStringLiteral("/Setting.MDB")), original);
+  }
+
+  // SIGKILL after each step the program logs and at timed moments: the file
+  // at Setting.MDB is always the untouched Jet file or the finished new one,
+  // and once the new one is in place the original is kept.
+  void killAtAnyMomentLeavesOneWholeFile() {
+    QTemporaryDir source;
+    const QString jet = source.filePath(QStringLiteral("big.MDB"));
+    ct::writeJet(jet, jetdata::filled(9999, 2000, 99, 3000, 99));
+    const QByteArray original = ct::bytes(jet);
+    const QStringList steps{QStringLiteral("「セッティング」を変換"), QStringLiteral("「アライメント」を変換"),
+                            QStringLiteral("確認しています"), QStringLiteral("元のファイルを保存"),
+                            QStringLiteral("データファイルを変換しました")};
+    int replaced = 0, kept = 0;
+    for (int i = 0; i < steps.size() + 6; ++i) {
+      ct::ChildProgram run;
+      const QString data = run.file(kDataFileName);
+      QVERIFY(QFile::copy(jet, data));
+      QProcess* p = run.start(this, QStringLiteral("yes"));
+      if (i < steps.size())
+        QVERIFY(run.waitForLine(steps[i]));
+      else
+        QTest::qWait(100 + 90 * (i - steps.size()));
+      p->kill();
+      p->waitForFinished();
+      const QString problem = ct::wholeFile(data, original, 9999);
+      QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("kill %1: %2").arg(i).arg(problem)));
+      if (ct::bytes(data) == original) {
+        ++kept;
+        continue;
+      }
+      ++replaced;
+      const QStringList copies = backups(run.work.path());
+      QCOMPARE(copies.size(), 1);
+      QCOMPARE(ct::bytes(run.file(QStringLiteral("バックアップ/") + copies[0])), original);
+    }
+    QVERIFY(kept > 0 && replaced > 0);
+  }
+
+  void cancelInTheProgressDialogLeavesEverythingAsItWas() {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(kDataFileName);
+    ct::writeJet(data, jetdata::filled(9999, 9999, 99, 9999, 999));
+    const QByteArray original = ct::bytes(data);
+    ScriptedMessages messages;
+    messages.answer(true);
+    QString label;
+    onNextModal([&](QDialog* d) {
+      auto* progress = qobject_cast<QProgressDialog*>(d);
+      QVERIFY(progress);
+      QCOMPARE(progress->windowTitle(), QStringLiteral("Ashimemo"));
+      QTest::keyClick(progress, Qt::Key_Escape);
+    });
+    QCOMPARE(offerJetConversion(data), JetStart::Ended);
+    const QList<ShownMessage> shown = messages.take();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0].buttons, MessageRequest::Buttons::YesNo);
+    QCOMPARE(shown[1].text, QStringLiteral("変換を中止しました。「Setting.MDB」は元のままです。\nプログラムを終了します。"));
+    QCOMPARE(ct::bytes(data), original);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList{kDataFileName});
+  }
+
+  void convertedRecordsShowOnTheScreensAsStored() {
+    DataDir dir(false);
+    QList<jetfile::Table> tables = jetdata::filled(12, 12, 12, 0, 1);
+    jetfile::Table& a = *jetdata::find(tables, schema::kAlignments);
+    QVariantList alignment = jetdata::row(schema::kAlignments, 5);
+    for (int i = 28; i < 72; ++i) alignment[i] = QStringLiteral("%1").arg(i * 0.05 - 2, 0, 'f', 2);
+    a.rows << alignment;
+    QFile::remove(dir.file(kDataFileName));
+    ct::writeJet(dir.file(kDataFileName), tables, jetfile::Version::Jet3);
+    dir.messages.answer(true);
+    QCOMPARE(offerJetConversion(kDataFileName), JetStart::Converted);
+    QCOMPARE(dir.messages.take().size(), 2);
+    QCOMPARE(OpenDataFile(), 0);
+
+    Setting window;
+    window.startUp();
+    QVERIFY(showAndActivate(&window));
+    auto* code = control<QLineEdit>(&window, QStringLiteral("コード"));
+    code->setFocus();
+    code->selectAll();
+    typeText(QStringLiteral("5"));
+    press(Qt::Key_Return);
+    const QVariantList s = jetdata::row(schema::kSettings, 5);
+    QCOMPARE(control<QLineEdit>(&window, QStringLiteral("セッティング名"))->text(), s[1].toString());
+    QCOMPARE(control<QLineEdit>(&window, QStringLiteral("年"))->text() + control<QLineEdit>(&window, QStringLiteral("月"))->text() +
+                 control<QLineEdit>(&window, QStringLiteral("日"))->text(),
+             s[2].toString());
+    QCOMPARE(control<QComboBox>(&window, QStringLiteral("ユーザー"))->currentText(), QStringLiteral("0006:佐藤　一郎6"));
+    for (int w = 0; w < 4; ++w) {
+      QCOMPARE(control<QLineEdit>(&window, arrayName(QStringLiteral("フェンダー高"), w))->text(), QStringLiteral("650"));
+      QCOMPARE(control<QLineEdit>(&window, arrayName(QStringLiteral("備考"), w))->text(), QStringLiteral("街乗り"));
+    }
+
+    Araiment screen(nullptr, QStringLiteral("0005"), s[1].toString());
+    QVERIFY(showAndActivate(&screen));
+    for (int i = 0; i < 22; ++i) {
+      QCOMPARE(control<QLineEdit>(&screen, arrayName(QStringLiteral("調整前"), i))->text(), alignment[28 + i].toString());
+      QCOMPARE(control<QLineEdit>(&screen, arrayName(QStringLiteral("調整後"), i))->text(), alignment[50 + i].toString());
+    }
+    QCOMPARE(control<QLineEdit>(&screen, arrayName(QStringLiteral("タイヤ外径"), 1))->text(), QStringLiteral("580"));
+    QCOMPARE(userListItems().mid(1, 3), (QStringList{QStringLiteral("0001:佐藤　一郎1"), QStringLiteral("0002:佐藤　一郎2"),
+                                                   QStringLiteral("0003:佐藤　一郎3")}));
+  }
+};
+
+ASHIMEMO_TEST(JetStartTest)
+#include "tst_jetstart.moc"
