@@ -18,7 +18,7 @@ ListSearch::ListSearch(ListGrid* grid, QWidget* parent, const QStringList& searc
     : QWidget(parent), grid_(grid) {
   grid_->data1()->setSearchFields(searchFields);
   caption_ = new QLabel(QStringLiteral("検索"), this);
-  caption_->setObjectName(QStringLiteral("検索Label"));
+  nameControl(caption_, QStringLiteral("検索Label"));
   field_ = new QLineEdit(this);
   nameControl(field_, QStringLiteral("検索"));
   caption_->setBuddy(field_);
@@ -46,7 +46,7 @@ ListSearch::~ListSearch() {
 QLabel* ListSearch::countLine() {
   if (!count_) {
     count_ = new QLabel(parentWidget());
-    count_->setObjectName(QStringLiteral("件数"));
+    nameControl(count_, QStringLiteral("件数"));
     count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     updateCount();
   }
