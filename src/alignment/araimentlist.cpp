@@ -5,11 +5,13 @@
 #include "screens/fields.h"
 #include "screens/keys.h"
 #include "screens/listgrid.h"
+#include "screens/listsearch.h"
 #include "screens/messages.h"
 #include "screens/selectedcode.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -34,6 +36,12 @@ AraimentList::AraimentList(QWidget* parent) : ScreenDialog(parent) {
     b->setDefault(false);
     b->setMinimumSize(104, 36);
   }
+  // Enter in the search field takes the current row as a double-click does.
+  search_ = new ListSearch(grid_, this);
+  search_->setOnEnter([this] {
+    SetCode();
+    accept();
+  });
   connect(ok, &QPushButton::clicked, this, [this] { OK_Switch_Click(); });
   connect(exit, &QPushButton::clicked, this, [this] { Exit_Switch_Click(); });
 
@@ -41,6 +49,7 @@ AraimentList::AraimentList(QWidget* parent) : ScreenDialog(parent) {
   root->setSizeConstraint(QLayout::SetFixedSize);
   root->setContentsMargins(12, 12, 12, 12);
   root->setSpacing(10);
+  root->addWidget(search_);
   root->addWidget(grid_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -50,11 +59,12 @@ AraimentList::AraimentList(QWidget* parent) : ScreenDialog(parent) {
 
   auto* events = new FieldEvents(this, this);
   events->watchWindow();
+  setTabOrder(search_->field(), grid_);
   setTabOrder(grid_, ok);
   setTabOrder(ok, exit);
 
   Set_ListDsp_SQL();
-  grid_->setFocus(Qt::OtherFocusReason);
+  search_->field()->setFocus(Qt::OtherFocusReason);
 }
 
 void AraimentList::Set_ListDsp_SQL() {

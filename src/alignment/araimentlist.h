@@ -7,6 +7,7 @@
 
 
 class ListGrid;
+class ListSearch;
 
 class AraimentList : public ScreenDialog, public FieldHandler {
  public:
@@ -25,4 +26,5 @@ class AraimentList : public ScreenDialog, public FieldHandler {
 
  private:
   ListGrid* grid_ = nullptr;
+  ListSearch* search_ = nullptr;
 };

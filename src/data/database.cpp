@@ -173,6 +173,19 @@ static sqlite3* engineHandle() {
   return db;
 }
 
+// The value of column `c` of the current row: a number, a text, bytes or null.
+static QVariant columnValue(sqlite3_stmt* stmt, int c) {
+  switch (sqlite3_column_type(stmt, c)) {
+    case SQLITE_INTEGER: return qlonglong(sqlite3_column_int64(stmt, c));
+    case SQLITE_FLOAT: return sqlite3_column_double(stmt, c);
+    case SQLITE_TEXT:
+      return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)), sqlite3_column_bytes(stmt, c));
+    case SQLITE_BLOB:
+      return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c));
+    default: return QVariant();  // NULL
+  }
+}
+
 [[noreturn]] static void raiseEngine(sqlite3* db) {
   const QString error = QString::fromUtf8(sqlite3_errmsg(db));
   Database::raise(QSqlError(QString(), error, QSqlError::StatementError));
@@ -193,6 +206,63 @@ QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
   const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
   sqlite3_finalize(stmt);
   if (!error.isEmpty()) raise(QSqlError(QString(), error, QSqlError::StatementError));
+  return rows;
+}
+
+std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const QString& sql, QStringList* columns,
+                                                    const std::atomic<bool>* stop) {
+  std::vector<std::vector<QVariant>> rows;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
+    const QString error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    sqlite3_close(db);
+    raise(QSqlError(error, error, QSqlError::ConnectionError));
+  }
+  // A save in progress holds the file only for a moment: wait up to 3 s as
+  // the other connections do, but end at once when the rows are no longer
+  // wanted, also in the middle of a long step.
+  sqlite3_busy_handler(
+      db,
+      [](void* flag, int tries) -> int {
+        const auto* stop = static_cast<const std::atomic<bool>*>(flag);
+        if ((stop && stop->load()) || tries >= 300) return 0;
+        sqlite3_sleep(10);
+        return 1;
+      },
+      const_cast<std::atomic<bool>*>(stop));
+  if (stop)
+    sqlite3_progress_handler(
+        db, 1000, [](void* flag) -> int { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+        const_cast<std::atomic<bool>*>(stop));
+  sqlite3_stmt* stmt = nullptr;
+  const QByteArray text = sql.toUtf8();
+  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
+    const QString error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_close(db);
+    raise(QSqlError(error, error, QSqlError::StatementError));
+  }
+  const int n = sqlite3_column_count(stmt);
+  if (columns) {
+    columns->clear();
+    for (int c = 0; c < n; ++c) *columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
+  }
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    if (stop && stop->load(std::memory_order_relaxed)) {
+      rc = SQLITE_DONE;
+      break;
+    }
+    std::vector<QVariant> row;
+    row.reserve(size_t(n));
+    for (int c = 0; c < n; ++c) row.push_back(columnValue(stmt, c));
+    rows.push_back(std::move(row));
+  }
+  const bool stopped = stop && stop->load();
+  const QString error = rc == SQLITE_DONE || stopped ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  if (!error.isEmpty()) raise(QSqlError(error, error, QSqlError::StatementError));
   return rows;
 }
 
@@ -265,20 +335,7 @@ Recordset::Recordset(const QString& sql, Mode mode) : mode_(mode) {
   int rc;
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     std::vector<QVariant> row(static_cast<size_t>(n));
-    for (int c = 0; c < n; ++c) {
-      switch (sqlite3_column_type(stmt, c)) {
-        case SQLITE_INTEGER: row[size_t(c)] = qlonglong(sqlite3_column_int64(stmt, c)); break;
-        case SQLITE_FLOAT: row[size_t(c)] = sqlite3_column_double(stmt, c); break;
-        case SQLITE_TEXT:
-          row[size_t(c)] = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                                             sqlite3_column_bytes(stmt, c));
-          break;
-        case SQLITE_BLOB:
-          row[size_t(c)] = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c));
-          break;
-        default: break;  // NULL
-      }
-    }
+    for (int c = 0; c < n; ++c) row[size_t(c)] = columnValue(stmt, c);
     rows_.push_back(std::move(row));
   }
   if (rc != SQLITE_DONE) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QString>
 #include <QVariant>
+#include <atomic>
 #include <stdexcept>
 #include <vector>
 
@@ -55,6 +56,15 @@ class Database {
   // text): the drop-down lists of codes and names, read straight from the
   // engine because they hold up to 9,999 rows and are refilled often.
   static QList<std::pair<double, QString>> codesAndNames(const QString& sql);
+
+  // Every row of a query, read straight from the engine through a read-only
+  // connection of its own to `file` (the open data file), closed before it
+  // returns: the list search reads a whole list at once, also from a worker
+  // thread. `columns` receives the result's column names. When `stop` turns
+  // true the reading ends early with the rows read so far. Throws DbError.
+  static std::vector<std::vector<QVariant>> readAll(const QString& file, const QString& sql,
+                                                    QStringList* columns = nullptr,
+                                                    const std::atomic<bool>* stop = nullptr);
 
   // A statement of ours prepared once per connection and reused: the
   // writes of the record sets and the transaction statements. Finished

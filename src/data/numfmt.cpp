@@ -81,6 +81,9 @@ QString format(double value, QStringView pattern) {
   QString rest = dot < 0 ? QString() : digits.mid(digits.indexOf(u'.'));
   if (ip == u"0" && minInt == 0) ip.clear();
   while (ip.size() < minInt) ip.prepend(u'0');
+  // A comma in the pattern ("#,##0") groups the whole digits by thousands.
+  if (intPat.contains(u','))
+    for (qsizetype at = ip.size() - 3; at > 0; at -= 3) ip.insert(at, u',');
   QString out = ip + rest;
   bool zero = true;
   for (QChar c : out)

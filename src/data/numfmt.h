@@ -1,7 +1,7 @@
 #pragma once
 // Number reading and formatting in the Basic style that the screens and the
-// stored records use: "0000", "00", "##0", "#0", "#0.0", "0.00", and the
-// leading-number reading of a text.
+// stored records use: "0000", "00", "##0", "#0", "#0.0", "0.00", "#,##0"
+// (thousands grouped, for counts), and the leading-number reading of a text.
 #include <QString>
 
 namespace numfmt {

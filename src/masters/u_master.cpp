@@ -48,6 +48,9 @@ RecordScreenConfig settings() {
               QStringLiteral("ORDER BY ユーザー.コード");
   c.columns = {{QStringLiteral("ｺｰﾄﾞ"), QStringLiteral("コード"), QStringLiteral("0000")},
                {QStringLiteral("名前"), QStringLiteral("名前"), QString()}};
+  // The search finds a user by any of the data a customer gives on the phone.
+  for (const char* f : {"フリガナ", "郵便番号", "住所1", "住所2", "電話番号", "携帯番号", "FAX番号", "メールアドレス"})
+    c.searchFields << QStringLiteral("ユーザー.") + QString::fromUtf8(f);
   // Leaving the code field formats it and loads a changed code, but a blank
   // code stays "0000": no code is proposed.
   c.proposeCodeOnLeave = false;

@@ -9,6 +9,10 @@ class QKeyEvent;
 namespace Key {
 constexpr int Enter = 13;
 constexpr int Esc = 27;
+constexpr int PageUp = 33;
+constexpr int PageDown = 34;
+constexpr int Up = 38;
+constexpr int Down = 40;
 constexpr int F1 = 112;
 constexpr int F10 = 121;
 constexpr int F12 = 123;

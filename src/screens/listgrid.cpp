@@ -2,9 +2,12 @@
 
 #include "data/database.h"
 #include "data/numfmt.h"
+#include "data/searchtext.h"
 #include "screens/fields.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -16,7 +19,11 @@ QString listCellText(const QVariant& value, const QString& format) {
   if (format.isEmpty()) return value.toString();
   const QString text = value.toString().trimmed();
   if (text.isEmpty()) return QString();
-  const qint64 whole = numfmt::codeValue(text);
+  // Plain digits (stored codes and dates) are read directly: the search
+  // formats every cell of a list of 9,999 rows at once.
+  bool plain = text.size() <= 9;
+  for (QChar c : text) plain = plain && c.unicode() >= '0' && c.unicode() <= '9';
+  const qint64 whole = plain ? text.toLongLong() : numfmt::codeValue(text);
   QString digits = QString::number(whole < 0 ? -whole : whole);
   const int places = int(format.count(u'0'));
   if (digits.size() < places) digits = QString(places - digits.size(), u'0') + digits;
@@ -30,6 +37,14 @@ QString listCellText(const QVariant& value, const QString& format) {
 
 ListModel::ListModel(QList<ListColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
+
+ListModel::~ListModel() { stopBackgroundReading(); }
+
+void ListModel::stopBackgroundReading() {
+  if (!pending_.valid()) return;
+  stopPending_->store(true);
+  pending_ = {};  // waits for the thread, which ends at its next row
+}
 
 void ListModel::setRecordSource(const QString& sql) {
   sql_ = sql;
@@ -64,9 +79,16 @@ void ListModel::refresh() {
   std::optional<DbError> failure;
   beginResetModel();
   rows_.clear();
+  dropSearchRows();
   if (!sql_.isEmpty()) {
     try {
       readPage(page);
+      // A search in force narrows the rows read again.
+      if (isFiltered()) {
+        readSearchRows();
+        for (int r = 0; r < int(all_.size()); ++r)
+          if (search::matches(all_[size_t(r)].key, words_)) matches_.push_back(r);
+      }
     } catch (const DbError& e) {
       failure = e;
       page.clear();
@@ -79,10 +101,140 @@ void ListModel::refresh() {
   if (failure) throw *failure;
 }
 
-bool ListModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_; }
+void ListModel::setSearchFields(QStringList fields) {
+  searchFields_ = std::move(fields);
+  dropSearchRows();
+}
+
+void ListModel::dropSearchRows() {
+  // A reading still on its way is of the rows before: it is stopped.
+  stopBackgroundReading();
+  ++generation_;
+  all_.clear();
+  matches_.clear();
+  searchRead_ = false;
+}
+
+ListModel::SearchSource ListModel::searchSource() const {
+  SearchSource source{QFileInfo(Database::path()).absoluteFilePath(), sql_, columns_, 0,
+                      std::make_shared<std::atomic<bool>>(false)};
+  if (!searchFields_.isEmpty()) {
+    static const QRegularExpression head(QStringLiteral("^\\s*SELECT\\s+"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = head.match(sql_);
+    if (m.hasMatch()) {
+      source.sql =
+          m.captured(0) + searchFields_.join(QStringLiteral(", ")) + QStringLiteral(", ") + sql_.mid(m.capturedEnd());
+      source.extra = int(searchFields_.size());
+    }
+  }
+  return source;
+}
+
+std::vector<ListModel::SearchRow> ListModel::readRows(const SearchSource& source) {
+  QStringList names;
+  std::vector<std::vector<QVariant>> rows = Database::readAll(source.file, source.sql, &names, source.stop.get());
+  std::vector<int> at;
+  for (int c = 0; c < source.columns.size(); ++c) {
+    const int i = int(names.indexOf(source.columns[c].field, source.extra));
+    at.push_back(i >= 0 ? i : source.extra + c);
+  }
+  std::vector<SearchRow> all;
+  all.reserve(rows.size());
+  QStringList texts;
+  for (std::vector<QVariant>& row : rows) {
+    if (source.stop->load(std::memory_order_relaxed)) return {};
+    SearchRow r;
+    texts.clear();
+    for (int c = 0; c < int(at.size()); ++c) {
+      QVariant v = at[size_t(c)] < int(row.size()) ? std::move(row[size_t(at[size_t(c)])]) : QVariant();
+      texts << listCellText(v, source.columns[c].format);
+      r.cells.push_back(std::move(v));
+    }
+    for (int e = 0; e < source.extra; ++e) texts << row[size_t(e)].toString();
+    r.key = search::rowKey(texts);
+    all.push_back(std::move(r));
+  }
+  return all;
+}
+
+void ListModel::readSearchRows() {
+  if (searchRead_ || sql_.isEmpty()) return;
+  if (pending_.valid()) {
+    std::future<std::vector<SearchRow>> reading = std::move(pending_);
+    pending_ = {};
+    all_ = reading.get();  // rethrows the worker's DbError
+  } else {
+    all_ = readRows(searchSource());
+  }
+  searchRead_ = true;
+}
+
+void ListModel::readSearchRowsInBackground() {
+  if (searchRead_ || pending_.valid() || sql_.isEmpty()) return;
+  const SearchSource source = searchSource();
+  const int generation = generation_;
+  stopPending_ = source.stop;
+  pending_ = std::async(std::launch::async, [this, source, generation] {
+    std::vector<SearchRow> rows = readRows(source);
+    if (source.stop->load()) return rows;  // no longer wanted
+    // Queued to this model's thread; dropped with the model, whose
+    // destruction waits for this reading to end.
+    QMetaObject::invokeMethod(this, [this, generation] { takeBackgroundRows(generation); }, Qt::QueuedConnection);
+    return rows;
+  });
+}
+
+void ListModel::takeBackgroundRows(int generation) {
+  if (generation != generation_ || searchRead_ || !pending_.valid()) return;
+  try {
+    readSearchRows();
+  } catch (const DbError&) {
+    return;  // a search reads again and reports it
+  }
+  if (searchRowsRead) searchRowsRead();
+}
+
+bool ListModel::setFilter(const QString& typed) {
+  const QStringList words = search::words(typed);
+  if (words == words_) {
+    typed_ = typed;
+    return false;
+  }
+  if (!words.isEmpty()) readSearchRows();
+  // Every old word inside a new one (the user typed on): only the rows found
+  // so far can still match.
+  bool narrower = isFiltered();
+  for (const QString& old : words_) {
+    bool kept = false;
+    for (const QString& w : words) kept = kept || w.contains(old);
+    narrower = narrower && kept;
+  }
+  std::vector<int> found;
+  if (!words.isEmpty()) {
+    if (narrower) {
+      for (int r : matches_)
+        if (search::matches(all_[size_t(r)].key, words)) found.push_back(r);
+    } else {
+      for (int r = 0; r < int(all_.size()); ++r)
+        if (search::matches(all_[size_t(r)].key, words)) found.push_back(r);
+    }
+  }
+  beginResetModel();
+  typed_ = typed;
+  words_ = words;
+  matches_ = std::move(found);
+  endResetModel();
+  return true;
+}
+
+const std::vector<QVariant>& ListModel::rowAt(int row) const {
+  return isFiltered() ? all_[size_t(matches_[size_t(row)])].cells : rows_[size_t(row)];
+}
+
+bool ListModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_ && !isFiltered(); }
 
 void ListModel::fetchMore(const QModelIndex& parent) {
-  if (parent.isValid() || atEnd_) return;
+  if (parent.isValid() || atEnd_ || isFiltered()) return;
   std::vector<std::vector<QVariant>> page;
   try {
     readPage(page);
@@ -102,15 +254,18 @@ void ListModel::fetchMore(const QModelIndex& parent) {
 }
 
 QString ListModel::cellText(int row, int column) const {
-  if (row < 0 || row >= int(rows_.size()) || column < 0 || column >= columns_.size()) return QString();
-  return listCellText(rows_[size_t(row)][size_t(column)], columns_[column].format);
+  if (row < 0 || row >= rowCount() || column < 0 || column >= columns_.size()) return QString();
+  return listCellText(rowAt(row)[size_t(column)], columns_[column].format);
 }
 
-int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int ListModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid()) return 0;
+  return int(isFiltered() ? matches_.size() : rows_.size());
+}
 int ListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= int(rows_.size())) return QVariant();
+  if (!index.isValid() || index.row() >= rowCount()) return QVariant();
   if (role == Qt::DisplayRole) return cellText(index.row(), index.column());
   if (role == Qt::TextAlignmentRole && !columns_[index.column()].format.isEmpty())
     return int(Qt::AlignCenter);
@@ -171,4 +326,10 @@ QString ListGrid::currentCellText(int column) {
   if (!current.isValid()) return QString();
   setCurrentIndex(model_->index(current.row(), column));
   return model_->cellText(current.row(), column);
+}
+
+void ListGrid::selectFirstRow() {
+  if (model_->rowCount() == 0) return;
+  setCurrentIndex(model_->index(0, 0));
+  scrollToTop();
 }

@@ -6,6 +6,7 @@
 #include "data/schema.h"
 #include "screens/fields.h"
 #include "screens/keys.h"
+#include "screens/listsearch.h"
 #include "screens/messages.h"
 
 #include <QApplication>
@@ -56,6 +57,8 @@ RecordScreen::RecordScreen(QWidget* parent, RecordScreenConfig config)
   list_->setFixedWidth(300);
   list_->setMinimumHeight(300);
   connect(list_, &QAbstractItemView::doubleClicked, this, &RecordScreen::listDoubleClicked);
+  search_ = new ListSearch(list_, this, config_.searchFields);
+  search_->setOnEnter([this] { listDoubleClicked(list_->currentIndex()); });
 
   for (int b = 0; b <= RecordScreenConfig::Close; ++b) {
     auto* button = new QPushButton(QString::fromUtf8(kButtons[b].caption), this);
@@ -92,7 +95,11 @@ RecordScreen::RecordScreen(QWidget* parent, RecordScreenConfig config)
   left->addStretch(1);
   left->addLayout(buttons_);
   root->addLayout(left, 1);
-  root->addWidget(list_);
+  auto* right = new QVBoxLayout;
+  right->setSpacing(6);
+  right->addWidget(search_);
+  right->addWidget(list_);
+  root->addLayout(right);
 }
 
 QPushButton* RecordScreen::button(RecordScreenConfig::Button which) const { return buttonList_.value(int(which)); }
@@ -114,6 +121,7 @@ void RecordScreen::finishSetUp() {
   };
   for (QWidget* f : chain_) follow(f);
   for (RecordScreenConfig::Button b : config_.buttonOrder) follow(button(b));
+  follow(search_->field());
   follow(list_);
   // Opening: bind the list, clear the screen, start in the code field.
   Set_ListDsp_SQL();

@@ -25,6 +25,7 @@ class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class ListSearch;
 class Recordset;
 
 struct RecordScreenConfig {
@@ -36,6 +37,7 @@ struct RecordScreenConfig {
   QString selectSql;                // "SELECT * FROM ユーザー WHERE コード=" (the number follows)
   QString listSql;                  // the list's record source
   QList<ListColumn> columns;        // the list's columns
+  QStringList searchFields;         // searched besides the columns ("ユーザー.フリガナ")
   // Leaving the code field: propose the next free code for a blank code,
   // and load the record when the code changed.
   bool proposeCodeOnLeave = false;
@@ -52,6 +54,9 @@ class RecordScreen : public ScreenDialog, public FieldHandler {
   QLineEdit* codeField() const { return code_; }
   QLabel* codeLabel() const { return codeLabel_; }
   ListGrid* list() const { return list_; }
+  // The search field above the list; Enter in it loads the current row as a
+  // double-click does.
+  ListSearch* search() const { return search_; }
   QPushButton* button(RecordScreenConfig::Button which) const;
 
   // The record routines. Each returns 1 when it did its work, else 0.
@@ -153,6 +158,7 @@ class RecordScreen : public ScreenDialog, public FieldHandler {
   QLineEdit* code_;
   QLabel* codeLabel_;
   ListGrid* list_;
+  ListSearch* search_;
   QHBoxLayout* header_;
   QVBoxLayout* body_;
   QHBoxLayout* buttons_;

@@ -4,12 +4,15 @@
 #include "screens/fields.h"
 #include "screens/keys.h"
 #include "screens/listgrid.h"
+#include "screens/listsearch.h"
 #include "screens/messages.h"
 #include "screens/selectedcode.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -39,12 +42,22 @@ SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new Fi
     b->setMinimumSize(120, 36);
   }
 
+  // The search field opens with the focus; Enter in it takes the current
+  // row as "決　定" does.
+  search_ = new ListSearch(grid_, this);
+  search_->setOnEnter([this] {
+    SetCode();
+    accept();
+  });
+
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(decide);
   buttons->addWidget(cancel);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(search_);
   layout->addWidget(grid_);
+  layout->addWidget(search_->countLine());
   layout->addLayout(buttons);
   QHeaderView* h = grid_->horizontalHeader();
   h->resizeSection(0, 100);
@@ -65,12 +78,17 @@ SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new Fi
     accept();
   });
   events_->watchWindow();
+  setTabOrder(search_->field(), grid_);
+  setTabOrder(grid_, decide);
+  setTabOrder(decide, cancel);
   try {
     grid_->setRecordSource(recordSource());
   } catch (const DbError& e) {
     Msg::dbError(this, windowTitle(), e);
   }
-  grid_->setFocus();
+  // The first setting is the current row, as a bound grid shows it.
+  grid_->selectFirstRow();
+  search_->field()->setFocus();
 }
 
 void SettingList::SetCode() {

@@ -7,12 +7,14 @@
 
 
 class ListGrid;
+class ListSearch;
 class QPushButton;
 
 class SettingList : public ScreenDialog, public FieldHandler {
  public:
   explicit SettingList(QWidget* parent = nullptr);
   ListGrid* grid() const { return grid_; }
+  ListSearch* search() const { return search_; }
 
   // The record source: every setting, oldest date first, then by code.
   static QString recordSource();
@@ -25,4 +27,5 @@ class SettingList : public ScreenDialog, public FieldHandler {
  private:
   FieldEvents* events_;
   ListGrid* grid_;
+  ListSearch* search_;
 };

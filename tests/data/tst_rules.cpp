@@ -50,6 +50,10 @@ class RulesTest : public QObject {
     QTest::newRow("0.00 tiny negative") << -0.001 << "0.00" << "0.00";
     QTest::newRow("0.00 carry") << 9.999 << "0.00" << "10.00";
     QTest::newRow("negative code") << -5.0 << "0000" << "-0005";
+    QTest::newRow("#,##0 count") << 3456.0 << "#,##0" << "3,456";
+    QTest::newRow("#,##0 small") << 12.0 << "#,##0" << "12";
+    QTest::newRow("#,##0 zero") << 0.0 << "#,##0" << "0";
+    QTest::newRow("#,##0 million") << 1234567.0 << "#,##0" << "1,234,567";
   }
   void patterns() {
     QFETCH(double, value);

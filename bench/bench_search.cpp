@@ -1,0 +1,173 @@
+// The list search over the largest data file (9,999 settings, 9,999 users):
+// opening the setting list against a bare list window on the same rows,
+// reading the rows to search, and a keystroke in the search field until the
+// narrowed grid is painted, against a keystroke into a field that narrows
+// nothing with the same grid repainted.
+#include "benchmain.h"
+#include "bigdata.h"
+#include "data/datafile.h"
+#include "masters/u_master.h"
+#include "screens/listgrid.h"
+#include "screens/listsearch.h"
+#include "screens/screendialog.h"
+#include "settings/settinglist.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct BigFile {
+  QTemporaryDir dir;
+  QString old = QDir::currentPath();
+  BigFile() {
+    QDir::setCurrent(dir.path());
+    makeBigDataFile(dir.filePath(kDataFileName));
+    OpenDataFile();
+  }
+  ~BigFile() {
+    CloseDataFile();
+    QDir::setCurrent(old);
+  }
+};
+
+double median(std::vector<double> t) {
+  std::sort(t.begin(), t.end());
+  return t[t.size() / 2];
+}
+
+// One keystroke into `field` until `grid` is painted again, in ms.
+double keystroke(QLineEdit* field, QChar c, QTableView* grid) {
+  QElapsedTimer timer;
+  timer.start();
+  QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  grid->viewport()->repaint();
+  return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Types `text` into `field` from empty, 15 times: the median of each
+// keystroke's time, over all keystrokes, and the median of each run's slowest.
+std::pair<double, double> typing(QLineEdit* field, const QString& text, QTableView* grid) {
+  std::vector<double> each, slowest;
+  for (int run = 0; run < 15; ++run) {
+    field->clear();
+    QApplication::processEvents();
+    double worst = 0;
+    for (QChar c : text) {
+      const double t = keystroke(field, c, grid);
+      each.push_back(t);
+      worst = std::max(worst, t);
+    }
+    slowest.push_back(worst);
+  }
+  field->clear();
+  return {median(each), median(slowest)};
+}
+
+void reportTyping(const QString& what, QLineEdit* field, QLineEdit* floorField, QTableView* grid,
+                  const QString& text) {
+  const auto [each, worst] = typing(field, text, grid);
+  const auto [floorEach, floorWorst] = typing(floorField, text, grid);
+  bench::report(QStringLiteral("%1, \"%2\": per keystroke").arg(what, text), each, QStringLiteral("ms"));
+  bench::report(QStringLiteral("%1, \"%2\": slowest keystroke").arg(what, text), worst, QStringLiteral("ms"));
+  bench::report(QStringLiteral("  floor: the same keys, nothing narrowed"), floorEach, QStringLiteral("ms"));
+  (void)floorWorst;
+}
+
+// A field beside the window that narrows nothing: the floor of delivering a
+// key and repainting the grid.
+struct FloorField {
+  QLineEdit field;
+  FloorField() {
+    field.show();
+    (void)QTest::qWaitForWindowExposed(&field);
+  }
+};
+
+}  // namespace
+
+ASHIMEMO_BENCH(searchSettingList, "search: setting list on 9,999 settings") {
+  BigFile big;
+  // Floor: a list window with the grid alone on the same rows (the setting
+  // list before it had a search field).
+  const double bare = bench::medianMs(21, [] {
+    ScreenDialog d;
+    auto* grid = new ListGrid({{QStringLiteral("登録日"), QStringLiteral("登録日"), QStringLiteral("0000/00/00")},
+                               {QStringLiteral("コード"), QStringLiteral("コード"), QStringLiteral("0000")},
+                               {QStringLiteral("セッティング名称"), QStringLiteral("セッティング名称"), QString()},
+                               {QStringLiteral("ユーザー名"), QStringLiteral("名前"), QString()},
+                               {QStringLiteral("車高調名称"), QStringLiteral("名称"), QString()}},
+                              &d);
+    (new QVBoxLayout(&d))->addWidget(grid);
+    d.resize(1000, 600);
+    grid->setRecordSource(SettingList::recordSource());
+    d.show();
+    (void)QTest::qWaitForWindowExposed(&d);
+    grid->viewport()->repaint();
+  });
+  // Until the first rows are painted; closing (which waits for the rows
+  // still being read in the background) is not counted.
+  std::vector<double> opened;
+  for (int i = 0; i < 21; ++i) {
+    QElapsedTimer timer;
+    timer.start();
+    auto list = std::make_unique<SettingList>();
+    list->show();
+    (void)QTest::qWaitForWindowExposed(list.get());
+    list->grid()->viewport()->repaint();
+    opened.push_back(double(timer.nsecsElapsed()) / 1e6);
+  }
+  const double open = median(opened);
+  bench::report(QStringLiteral("open SettingList, first rows painted"), open, QStringLiteral("ms"));
+  bench::report(QStringLiteral("  floor: a window with the grid alone on the same rows"), bare, QStringLiteral("ms"));
+
+  // The first keystroke right after the window is painted: it may have to
+  // wait for the rows still being read in the background.
+  const double first = bench::medianMs(11, [] {
+    SettingList list;
+    list.show();
+    (void)QTest::qWaitForWindowExposed(&list);
+    list.grid()->viewport()->repaint();
+    keystroke(list.search()->field(), u'7', list.grid());
+  });
+  bench::report(QStringLiteral("open SettingList, painted, then one keystroke at once"), first, QStringLiteral("ms"));
+
+  SettingList list;
+  list.show();
+  (void)QTest::qWaitForWindowExposed(&list);
+  const double read = bench::medianMs(11, [&] {
+    list.grid()->data1()->refresh();
+    list.grid()->data1()->readSearchRows();
+  });
+  const double page = bench::medianMs(11, [&] { list.grid()->data1()->refresh(); });
+  bench::report(QStringLiteral("read the 9,999 rows to search (a worker thread does it after opening)"), read - page,
+                QStringLiteral("ms"));
+  list.grid()->data1()->readSearchRows();
+
+  FloorField floor;
+  QApplication::setActiveWindow(&list);
+  QLineEdit* field = list.search()->field();
+  reportTyping(QStringLiteral("setting list"), field, &floor.field, list.grid(), QStringLiteral("7"));
+  reportTyping(QStringLiteral("setting list"), field, &floor.field, list.grid(), QStringLiteral("09/15"));
+  reportTyping(QStringLiteral("setting list"), field, &floor.field, list.grid(), QStringLiteral("ｾｯﾃｨﾝ"));
+}
+
+ASHIMEMO_BENCH(searchUserMaster, "search: U_Master on 9,999 users") {
+  BigFile big;
+  U_Master u;
+  u.show();
+  (void)QTest::qWaitForWindowExposed(&u);
+  u.list()->data1()->readSearchRows();
+  FloorField floor;
+  QLineEdit* field = u.search()->field();
+  reportTyping(QStringLiteral("user master"), field, &floor.field, u.list(), QStringLiteral("8"));
+  reportTyping(QStringLiteral("user master"), field, &floor.field, u.list(), QStringLiteral("鳥取南５丁"));
+  reportTyping(QStringLiteral("user master"), field, &floor.field, u.list(), QStringLiteral("01541"));
+}
