@@ -58,30 +58,6 @@ struct BigDir {
 
 }  // namespace
 
-// Milliseconds from starting `program` until `ready` says it is idle.
-static double timeToIdle(const QString& program, const QStringList& args, const QString& workDir,
-                         const std::function<bool(QProcess&)>& ready) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("ASHIMEMO_TEST_MESSAGES"), QDir(workDir).filePath(QStringLiteral("bench.log")));
-  p.setProcessEnvironment(env);
-  p.setWorkingDirectory(workDir);
-  QFile::remove(QDir(workDir).filePath(QStringLiteral("bench.log")));
-  QElapsedTimer t;
-  t.start();
-  p.start(program, args);
-  p.waitForStarted();
-  while (!ready(p)) {
-    if (t.elapsed() > 20000) break;
-    QThread::usleep(200);
-  }
-  const double ms = double(t.nsecsElapsed()) / 1e6;
-  p.kill();
-  p.waitForFinished();
-  return ms;
-}
-
 ASHIMEMO_BENCH(startup, "startup") {
   BigDir big;
   const QString self = QCoreApplication::applicationFilePath();
@@ -97,8 +73,8 @@ ASHIMEMO_BENCH(startup, "startup") {
   };
   std::vector<double> bare, ours;
   for (int i = 0; i < 15; ++i) {
-    bare.push_back(timeToIdle(self, {QStringLiteral("--bare-window")}, big.dir.path(), bareReady));
-    ours.push_back(timeToIdle(ashimemo, {}, big.dir.path(), ourReady));
+    bare.push_back(bench::timeToIdle(self, {QStringLiteral("--bare-window")}, big.dir.path(), bareReady));
+    ours.push_back(bench::timeToIdle(ashimemo, {}, big.dir.path(), ourReady));
   }
   std::sort(bare.begin(), bare.end());
   std::sort(ours.begin(), ours.end());

@@ -3,6 +3,10 @@
 #include "screens/look.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -30,6 +34,29 @@ double bench::medianMs(int repeat, const std::function<void()>& fn) {
   }
   std::sort(t.begin(), t.end());
   return t[t.size() / 2];
+}
+
+double bench::timeToIdle(const QString& program, const QStringList& args, const QString& workDir,
+                         const std::function<bool(QProcess&)>& ready) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("ASHIMEMO_TEST_MESSAGES"), QDir(workDir).filePath(QStringLiteral("bench.log")));
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(workDir);
+  QFile::remove(QDir(workDir).filePath(QStringLiteral("bench.log")));
+  QElapsedTimer t;
+  t.start();
+  p.start(program, args);
+  p.waitForStarted();
+  while (!ready(p)) {
+    if (t.elapsed() > 20000) break;
+    QThread::usleep(200);
+  }
+  const double ms = double(t.nsecsElapsed()) / 1e6;
+  p.kill();
+  p.waitForFinished();
+  return ms;
 }
 
 // The bare Qt program that start-up is compared with: one empty window,

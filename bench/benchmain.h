@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+class QProcess;
 #include <functional>
 
 namespace bench {
@@ -20,6 +23,10 @@ struct Registrar {
 void report(const QString& what, double value, const QString& unit);
 // Runs `fn` `repeat` times and returns the median time of one run in ms.
 double medianMs(int repeat, const std::function<void()>& fn);
+// Milliseconds from starting `program` in `workDir` (offscreen, with the
+// message log "bench.log" there) until `ready` says it is idle; then kills it.
+double timeToIdle(const QString& program, const QStringList& args, const QString& workDir,
+                  const std::function<bool(QProcess&)>& ready);
 }  // namespace bench
 
 #define ASHIMEMO_BENCH(id, name) \

@@ -22,7 +22,7 @@ static void fill(QSqlDatabase& db, const QString& table, int rows, const std::fu
   }
 }
 
-void makeBigDataFile(const QString& path) {
+void makeBigDataFile(const QString& path, int alignments, int alignmentBases) {
   QString error;
   if (!createDataFile(path, false, &error)) qFatal("%s", qPrintable(error));
   {
@@ -50,13 +50,14 @@ void makeBigDataFile(const QString& path) {
           << QStringLiteral("8.0") << QStringLiteral("65") << QStringLiteral("200") << QStringLiteral("街乗り");
       return v;
     });
-    fill(db, schema::kAlignmentBases, 50, [](int r) {
+    fill(db, schema::kAlignmentBases, alignmentBases, [](int r) {
       QVariantList v{r, QStringLiteral("基準値 %1").arg(r)};
       for (int i = 0; i < 26; ++i) v << QStringLiteral("0.25");
       return v;
     });
-    fill(db, schema::kAlignments, 999, [](int r) {
-      QVariantList v{r * 10, QStringLiteral("0001")};
+    const int step = 9999 / alignments;
+    fill(db, schema::kAlignments, alignments, [step](int r) {
+      QVariantList v{r * step, QStringLiteral("0001")};
       for (int i = 0; i < 70; ++i) v << QStringLiteral("-0.50");
       v << QStringLiteral("205/50R16") << QStringLiteral("205/50R16") << 620 << 620;
       return v;

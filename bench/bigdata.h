@@ -1,8 +1,9 @@
 #pragma once
 // A data file of the largest size the workshop reaches: 9,999 settings,
 // 99 coil-over products, 9,999 users, one alignment record per tenth
-// setting, 50 alignment base masters.
+// setting, 50 alignment base masters (or as many alignment records and base
+// masters as asked, up to 9,999 and 9,999).
 #include <QString>
 
 // Creates the file at `path` (which must not exist) and fills it.
-void makeBigDataFile(const QString& path);
+void makeBigDataFile(const QString& path, int alignments = 999, int alignmentBases = 50);

@@ -26,7 +26,7 @@ struct Outcome {
 };
 
 // Makes `folder` ready for the program: creates it when absent, creates the
-// data file when there is none and copies each wheel picture from
+// data file when there is none (and no checked copy of one) and copies each wheel picture from
 // `pictureDir` that the folder lacks. An existing data file or picture is
 // left exactly as it is.
 Outcome prepare(const QString& folder, const QString& pictureDir);

@@ -1,9 +1,13 @@
 #include "app/startup.h"
 
+#include "app/autobackup.h"
 #include "app/jetstart.h"
 #include "app/mainwindow.h"
+#include "app/recovery.h"
+#include "app/termination.h"
 #include "data/datafile.h"
 #include "data/rules.h"
+#include "data/safefile.h"
 #include "screens/look.h"
 #include "screens/messages.h"
 
@@ -32,34 +36,29 @@ int runAshimemo(int argc, char** argv) {
   setUpLookAndLanguage(app);
 
   // One running instance per user. The lock file names the running process,
-  // so a lock left by a crashed run is seen as stale and taken over.
-  QLockFile lock(lockPath());
+  // so a lock left by a crashed run is seen as stale and taken over. The
+  // data folder's lock keeps a restore from the command line away.
+  QLockFile lock(lockPath()), folderLock(safefile::folderLockPath(kDataFileName));
   lock.setStaleLockTime(0);
-  if (!lock.tryLock(0)) {
+  folderLock.setStaleLockTime(0);
+  if (!lock.tryLock(0) || !folderLock.tryLock(3000)) {
     Msg::notice(nullptr, kTitle, QStringLiteral("このアプリケーションは既に開かれています！"));
     return 1;
   }
 
   if (offerJetConversion(kDataFileName) == JetStart::Ended) return 1;
-  switch (OpenDataFile()) {
-    case 0: break;
-    case 1:
-      Msg::notice(nullptr, kTitle, QStringLiteral("データファイル「Setting.MDB」がありません"));
-      return 1;
-    default:
-      Msg::refuse(nullptr, kTitle,
-                  QStringLiteral("データファイル「Setting.MDB」を開けません。\n%1\nプログラムを終了します。")
-                      .arg(OpenDataFileError()));
-      return 1;
-  }
+  if (!openDataFileAtStartUp()) return 1;
   InitMonthDays();
+  quitOnTerminationSignal();
 
   int status = 0;
   {
     Setting window;
     window.startUp();
     window.show();
+    AutoBackup backups(&window);
     status = app.exec();
+    backups.atClose();
   }
   CloseDataFile();
   return status;

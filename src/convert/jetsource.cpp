@@ -1,6 +1,7 @@
 #include "convert/jetsource.h"
 
 #include "convert/convert.h"
+#include "data/safefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,14 +76,8 @@ bool usageMapsSound(const QString& path, int pageSize, quint32 definitionPage) {
 }  // namespace
 
 FileKind fileKind(const QString& path) {
-  QFile f(path);
-  if (!f.exists()) return FileKind::Missing;
-  if (!f.open(QIODevice::ReadOnly)) return FileKind::NotJet;
-  const QByteArray head = f.read(20);
-  if (head.size() == 20 && head[0] == 0 &&
-      (head.mid(4) == QByteArray("Standard Jet DB", 16) || head.mid(4) == QByteArray("Standard ACE DB", 16)))
-    return FileKind::Jet;
-  return FileKind::NotJet;
+  if (!QFile::exists(path)) return FileKind::Missing;
+  return safefile::isJetFile(path) ? FileKind::Jet : FileKind::NotJet;
 }
 
 bool lockedByOtherProgram(const QString& path) {

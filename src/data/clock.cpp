@@ -1,26 +1,47 @@
 #include "data/clock.h"
 
 namespace {
-QString& overrideText() {
-  static QString text;
-  return text;
-}
-QDateTime& overrideNow() {
-  static QDateTime when;
-  return when;
+struct Override {
+  QString text;    // the short date, when set
+  QDateTime when;  // date and time, when set
+  Override() {
+    const QDateTime env = QDateTime::fromString(qEnvironmentVariable("ASHIMEMO_TEST_NOW"), Qt::ISODate);
+    if (env.isValid()) {
+      when = env;
+      text = env.date().toString(QStringLiteral("yyyy/MM/dd"));
+    }
+  }
+};
+Override& current() {
+  static Override o;
+  return o;
 }
 }  // namespace
 
 namespace Clock {
-QDateTime now() { return overrideNow().isValid() ? overrideNow() : QDateTime::currentDateTime(); }
-void setNow(const QDateTime& when) { overrideNow() = when; }
 QString shortDate() {
-  if (!overrideText().isEmpty()) return overrideText();
+  if (!current().text.isEmpty()) return current().text;
   return QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
 }
-void setShortDate(const QString& text) { overrideText() = text; }
+void setShortDate(const QString& text) {
+  current().text = text;
+  current().when = QDateTime();
+}
 void setToday(const QDate& date) {
-  overrideText() = date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+  current().when = QDateTime();
+  current().text = date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+}
+QDateTime now() {
+  const Override& o = current();
+  if (o.when.isValid()) return o.when;
+  const QDateTime real = QDateTime::currentDateTime();
+  // A test that set only the day gets that day at the real time.
+  const QDate day = o.text.size() == 10 ? QDate::fromString(o.text, QStringLiteral("yyyy/MM/dd")) : QDate();
+  return day.isValid() ? QDateTime(day, real.time()) : real;
+}
+void setNow(const QDateTime& when) {
+  current().when = when;
+  current().text = when.isValid() ? when.date().toString(QStringLiteral("yyyy/MM/dd")) : QString();
 }
 }  // namespace Clock
 

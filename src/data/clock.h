@@ -1,5 +1,8 @@
 #pragma once
-// Today's date, through one clock that tests can set.
+// Today's date and the time of day, through one clock that tests can set.
+// A program run by a test takes its clock from the environment variable
+// ASHIMEMO_TEST_NOW ("yyyy-MM-ddTHH:mm"), so that a child process can be
+// started on a chosen day.
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -10,9 +13,10 @@ namespace Clock {
 QString shortDate();
 void setShortDate(const QString& text);  // empty: back to the real clock
 void setToday(const QDate& date);        // shortDate() becomes "yyyy/MM/dd"
-// The current local date and time (for the names of copies); a test may fix it.
+// The date and time now (the stamps of the data file's copies).
 QDateTime now();
-void setNow(const QDateTime& when);  // invalid: back to the real clock
+// Sets both the date and the time; an invalid value goes back to the real clock.
+void setNow(const QDateTime& when);
 }  // namespace Clock
 
 // Eight digits year, month, day from a short date text: a text longer than

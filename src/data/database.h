@@ -41,8 +41,10 @@ class Database {
 
   // Opens an existing data file and checks that it is one: an SQLite file
   // holding every table and field the program uses, writable and not locked.
-  // On Unusable, `error` says why in Japanese. Nothing is written to the file.
-  static OpenResult open(const QString& path, QString* error = nullptr);
+  // On Unusable, `error` says why in Japanese and `damaged` whether the file
+  // itself is unusable (not a data file, damaged, a table missing) rather
+  // than locked or read-only. Nothing is written to the file.
+  static OpenResult open(const QString& path, QString* error = nullptr, bool* damaged = nullptr);
   static void close();
   static bool isOpen();
   static QString path();

@@ -7,6 +7,7 @@
 
 namespace {
 QString lastOpenError;
+bool lastOpenDamaged = false;
 }
 
 bool FileExists(const QString& path) {
@@ -18,8 +19,9 @@ bool FileExists(const QString& path) {
 
 int OpenDataFile() {
   lastOpenError.clear();
+  lastOpenDamaged = false;
   if (!FileExists(kDataFileName)) return 1;
-  switch (Database::open(kDataFileName, &lastOpenError)) {
+  switch (Database::open(kDataFileName, &lastOpenError, &lastOpenDamaged)) {
     case Database::Opened: return 0;
     case Database::Missing: return 1;
     case Database::Unusable: break;
@@ -28,6 +30,7 @@ int OpenDataFile() {
 }
 
 QString OpenDataFileError() { return lastOpenError; }
+bool OpenDataFileDamaged() { return lastOpenDamaged; }
 
 void CloseDataFile() { Database::close(); }
 

@@ -16,6 +16,9 @@ bool FileExists(const QString& path);
 // then in OpenDataFileError()).
 int OpenDataFile();
 QString OpenDataFileError();
+// After OpenDataFile() gave 2: true when the file itself cannot be used (not
+// a data file, damaged, a table missing), false when it is locked or read-only.
+bool OpenDataFileDamaged();
 void CloseDataFile();
 
 // Next free code of a table, or its no-code-left marker. Throws DbError.

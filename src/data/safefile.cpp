@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/schema.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -122,6 +123,21 @@ bool ensureWritableFolder(const QString& folder, QString* error) {
     return false;
   }
   return true;
+}
+
+bool isJetFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  const QByteArray head = f.read(20);
+  return head.size() == 20 && head[0] == '\0' &&
+         (head.mid(4) == QByteArray("Standard Jet DB\0", 16) || head.mid(4) == QByteArray("Standard ACE DB\0", 16));
+}
+
+QString folderLockPath(const QString& dataFile) {
+  const QFileInfo folder(QFileInfo(dataFile).absolutePath());
+  const QString name = folder.canonicalFilePath().isEmpty() ? folder.absoluteFilePath() : folder.canonicalFilePath();
+  const QByteArray hash = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+  return QDir::temp().filePath(QStringLiteral("ashimemo-folder-%1.lock").arg(QString::fromLatin1(hash)));
 }
 
 }  // namespace safefile

@@ -44,4 +44,13 @@ bool durableRename(const QString& from, const QString& to, QString* error);
 // reason when it cannot be made or written.
 bool ensureWritableFolder(const QString& folder, QString* error);
 
+// True when the file starts as a Jet or ACE database does (byte 0 is 0 and
+// bytes 4 to 19 read "Standard Jet DB" or "Standard ACE DB" and a 0 byte).
+bool isJetFile(const QString& path);
+
+// The lock that a program working on the data file's folder holds, so that
+// a restore from the command line and the running program never meet.
+// Lives in the temporary folder, named after the data file's folder.
+QString folderLockPath(const QString& dataFile);
+
 }  // namespace safefile

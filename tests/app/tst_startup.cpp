@@ -1,59 +1,9 @@
 // Start-up as a user sees it, with the real program as a child process:
 // a second instance is refused, a missing or unusable data file ends the
 // program before its window shows, a stale lock does not block a start.
+#include "childprocess.h"
 #include "data/newfile.h"
 #include "support/testmain.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
-
-namespace {
-
-QString program() {
-  const QString dir = qEnvironmentVariable("ASHIMEMO_BIN_DIR");
-  return (dir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/..") : dir) +
-         QStringLiteral("/ashimemo");
-}
-
-// A working directory, a private temp dir (for the instance lock) and the
-// message log of each child started from it.
-struct Place {
-  QTemporaryDir work, temp;
-  int started = 0;
-  QProcess* start(QObject* owner, QString* log) {
-    auto* p = new QProcess(owner);
-    *log = work.filePath(QStringLiteral("messages-%1.log").arg(++started));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("TMPDIR"), temp.path());
-    env.insert(QStringLiteral("ASHIMEMO_TEST_MESSAGES"), *log);
-    p->setProcessEnvironment(env);
-    p->setWorkingDirectory(work.path());
-    p->start(program(), {});
-    return p;
-  }
-};
-
-QStringList lines(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
-
-bool waitForLine(const QString& path, const QString& text, int ms = 10000) {
-  for (int waited = 0; waited < ms; waited += 50) {
-    for (const QString& l : lines(path))
-      if (l.contains(text)) return true;
-    QTest::qWait(50);
-  }
-  return false;
-}
-
-}  // namespace
 
 class StartupTest : public QObject {
   Q_OBJECT

@@ -229,6 +229,8 @@ class DataFileTest : public QObject {
     jet.write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20).leftJustified(4096, '\0'));
     jet.close();
     QVERIFY(!safefile::checkDataFile(jet.fileName()).ok);
+    QVERIFY(safefile::isJetFile(jet.fileName()));
+    QVERIFY(!safefile::isJetFile(dir.file(kDataFileName)));
   }
 
   void stampedNamesNeverReuseAFileAndRenamesReplace() {

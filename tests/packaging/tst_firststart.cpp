@@ -103,6 +103,20 @@ class FirstStartTest : public QObject {
     QVERIFY(!QFileInfo::exists(tmp.filePath(QStringLiteral("gone"))));
   }
 
+  // A data file deleted by mistake: its copies are there, so no new, empty
+  // file takes its place and the program offers the newest copy.
+  void lostDataFileWithCopiesIsNotReplaced() {
+    QTemporaryDir tmp;
+    const QDir folder(tmp.path());
+    QVERIFY(FirstStart::prepare(folder.path(), assets()).createdDataFile);
+    QVERIFY(folder.mkdir(QStringLiteral("バックアップ")));
+    QVERIFY(QFile::rename(folder.filePath(kDataFileName), folder.filePath(QStringLiteral("バックアップ/Setting-20261208-0930.MDB"))));
+    const FirstStart::Outcome out = FirstStart::prepare(folder.path(), assets());
+    QVERIFY(out.error.isEmpty());
+    QVERIFY(!out.createdDataFile);
+    QVERIFY(!QFileInfo::exists(folder.filePath(kDataFileName)));
+  }
+
   void failuresAreReported() {
     QTemporaryDir tmp;
     write(tmp.filePath(QStringLiteral("file")), "x");

@@ -1,22 +1,99 @@
 // ashimemo-mkdata [--sample] FILE: creates a new, empty data file (or one
 // with sample records). Never overwrites an existing file.
 // ashimemo-mkdata --import JETFILE NEWFILE: converts a Jet-format file.
+// ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB.
+// ashimemo-mkdata --restore COPY DIR: puts a copy in place of DIR/Setting.MDB.
 #include "convert/importcommand.h"
+#include "data/backup.h"
+#include "data/clock.h"
+#include "data/datafile.h"
 #include "data/newfile.h"
+#include "data/schema.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QLockFile>
 #include <QStringList>
 #include <cstdio>
+
+namespace {
+
+void say(FILE* to, const QString& text) { std::fprintf(to, "%s\n", text.toLocal8Bit().constData()); }
+
+// Every copy beside DIR/Setting.MDB, newest first: date and time, size,
+// settings count and whether it checks out now.
+int listBackups(const QString& dir) {
+  const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
+  const QList<backup::Copy> copies = backup::copies(dataFile);
+  if (copies.isEmpty()) {
+    say(stdout, QStringLiteral("「%1」にバックアップはありません。").arg(safefile::backupFolder(dataFile)));
+    return 0;
+  }
+  const QLocale locale(QLocale::Japanese);
+  say(stdout, QStringLiteral("「%1」のバックアップ（新しい順）:").arg(safefile::backupFolder(dataFile)));
+  for (const backup::Copy& c : copies) {
+    const safefile::Check check = safefile::checkDataFile(c.path);
+    const QString kind = c.daily() ? QStringLiteral("毎日") : c.label;
+    const QString settings = check.ok
+        ? QStringLiteral("セッティング %1件").arg(locale.toString(check.rowCounts.value(schema::kSettings)))
+        : QStringLiteral("セッティング -");
+    const QString verdict = check.ok ? QStringLiteral("検査OK") : QStringLiteral("検査NG（%1）").arg(QString(check.problem).replace(u'\n', u' '));
+    say(stdout, QStringLiteral("%1  %2  %3 KB  %4  %5  %6")
+                    .arg(c.when.toString(QStringLiteral("yyyy/MM/dd HH:mm")), kind,
+                         locale.toString((QFileInfo(c.path).size() + 1023) / 1024), settings, verdict,
+                         QFileInfo(c.path).fileName()));
+  }
+  return 0;
+}
+
+// Puts COPY (a path, or a name in the copies folder) in place of
+// DIR/Setting.MDB, keeping the replaced file as "Setting-復元前-...".
+// Refused while the program runs on that folder.
+int restoreBackup(const QString& copy, const QString& dir) {
+  const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
+  QString source = copy;
+  if (!QFileInfo(source).isFile()) source = QDir(safefile::backupFolder(dataFile)).filePath(copy);
+  if (!QFileInfo(source).isFile()) {
+    say(stderr, QStringLiteral("バックアップ「%1」がありません。").arg(copy));
+    return 1;
+  }
+  QLockFile folderLock(safefile::folderLockPath(dataFile));
+  folderLock.setStaleLockTime(0);
+  if (!folderLock.tryLock(0)) {
+    say(stderr, QStringLiteral("Ashimemo がこのフォルダーのデータファイルを使用中のため、復元できません。"
+                               "Ashimemo を終了してからやり直してください。"));
+    return 1;
+  }
+  QString error, aside;
+  if (!backup::restore(source, dataFile, backup::kBeforeRestoreLabel, Clock::now(), &error, &aside)) {
+    say(stderr, QStringLiteral("復元できませんでした。%1").arg(error));
+    return 1;
+  }
+  say(stdout, QStringLiteral("「%1」を「%2」に復元しました。").arg(QFileInfo(source).fileName(), dataFile));
+  if (!aside.isEmpty()) say(stdout, QStringLiteral("元のファイルは「%1」に残しました。").arg(aside));
+  return 0;
+}
+
+int usage() {
+  say(stderr, QStringLiteral("使い方: ashimemo-mkdata [--sample] ファイル名\n"
+                             "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
+                             "        ashimemo-mkdata --backups フォルダー\n"
+                             "        ashimemo-mkdata --restore バックアップ フォルダー"));
+  return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
-  if (args.value(0) == QStringLiteral("--import")) return convert::runImportCommand(args.mid(1));
+  if (args.value(0) == QLatin1String("--import")) return convert::runImportCommand(args.mid(1));
+  if (args.value(0) == QLatin1String("--backups")) return args.size() == 2 ? listBackups(args[1]) : usage();
+  if (args.value(0) == QLatin1String("--restore")) return args.size() == 3 ? restoreBackup(args[1], args[2]) : usage();
   const bool sample = args.removeAll(QStringLiteral("--sample")) > 0;
-  if (args.size() != 1 || args[0].startsWith(u'-')) {
-    std::fprintf(stderr, "使い方: ashimemo-mkdata [--sample] ファイル名\n       ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n");
-    return 2;
-  }
+  if (args.size() != 1 || args[0].startsWith(u'-')) return usage();
   QString error;
   if (!createDataFile(args[0], sample, &error)) {
     std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());

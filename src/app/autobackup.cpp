@@ -1,0 +1,92 @@
+#include "app/autobackup.h"
+
+#include "data/clock.h"
+#include "data/database.h"
+#include "screens/messages.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+const QString kTitle = QStringLiteral("Ashimemo");
+// The window is drawn and answering before the copy starts.
+constexpr int kStartDelayMs = 300;
+}  // namespace
+
+AutoBackup::AutoBackup(QWidget* window)
+    : window_(window), dataFile_(QFileInfo(Database::path()).absoluteFilePath()) {
+  QTimer::singleShot(kStartDelayMs, this, &AutoBackup::startIfDue);
+}
+
+AutoBackup::~AutoBackup() {
+  if (worker_) worker_->wait();
+}
+
+void AutoBackup::startIfDue() {
+  if (closing_ || worker_) return;
+  if (backup::dueOn(dataFile_, Clock::now().date()))
+    start();
+  else
+    Msg::logEvent(QStringLiteral("backup not due"));
+}
+
+void AutoBackup::start() {
+  const QString file = dataFile_;
+  const QDateTime when = Clock::now();
+  worker_ = QThread::create([this, file, when] { result_ = backup::makeCopy(file, when); });
+  connect(worker_, &QThread::finished, this, &AutoBackup::done);
+  worker_->start(QThread::LowPriority);
+}
+
+void AutoBackup::done() {
+  worker_->deleteLater();
+  worker_ = nullptr;
+  if (result_.ok) {
+    Msg::logEvent(QStringLiteral("backup made ") + QFileInfo(result_.path).fileName());
+  } else {
+    Msg::logEvent(QStringLiteral("backup failed"));
+    tell(result_.problem);
+  }
+}
+
+void AutoBackup::waitForCopy() {
+  if (!worker_) return;
+  QProgressDialog progress(QStringLiteral("データファイルのバックアップを作成しています…"), QString(), 0, 0);
+  progress.setWindowTitle(kTitle);
+  progress.setWindowModality(Qt::ApplicationModal);
+  progress.setCancelButton(nullptr);
+  progress.setMinimumWidth(360);
+  progress.resize(progress.sizeHint());
+  QTimer::singleShot(400, &progress, &QWidget::show);
+  while (worker_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void AutoBackup::atClose() {
+  closing_ = true;
+  waitForCopy();
+  if (!Database::isOpen()) return;
+  if (!backup::changedSinceLastCopy(dataFile_)) {
+    Msg::logEvent(QStringLiteral("backup not needed at closing"));
+    return;
+  }
+  start();
+  waitForCopy();
+}
+
+void AutoBackup::tell(const QString& problem) {
+  if (told_) return;
+  // Not over a screen the user is working in; the program goes on anyway.
+  if (!closing_ && QApplication::activeModalWidget()) {
+    QTimer::singleShot(1000, this, [this, problem] { tell(problem); });
+    return;
+  }
+  told_ = true;
+  Msg::refuse(closing_ ? nullptr : window_, kTitle,
+              QStringLiteral("データファイルのバックアップを作成できませんでした。\n%1\n"
+                             "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
+                  .arg(problem));
+}

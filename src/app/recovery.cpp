@@ -1,0 +1,56 @@
+#include "app/recovery.h"
+
+#include "data/backup.h"
+#include "data/clock.h"
+#include "data/datafile.h"
+#include "data/schema.h"
+#include "screens/messages.h"
+
+#include <QFileInfo>
+#include <QLocale>
+
+namespace {
+const QString kTitle = QStringLiteral("Ashimemo");
+
+QString question(const backup::Found& found, bool fileThere) {
+  QString text = QStringLiteral("バックアップから「Setting.MDB」を復元しますか？\n\n"
+                                "最新のバックアップ：%1 作成（セッティング %2件）")
+                     .arg(found.copy.when.toString(QStringLiteral("yyyy年M月d日 H:mm")),
+                          QLocale(QLocale::Japanese).toString(found.check.rowCounts.value(schema::kSettings)));
+  if (fileThere)
+    text += QStringLiteral("\n\n使用できないファイルは「%1」フォルダーに「Setting-%2-…」の名前で残します。")
+                .arg(safefile::kBackupFolderName, backup::kUnusableLabel);
+  text += QStringLiteral("\n\n「いいえ」を選ぶとプログラムを終了します。");
+  return text;
+}
+}  // namespace
+
+bool openDataFileAtStartUp() {
+  const int opened = OpenDataFile();
+  if (opened == 0) return true;
+  const QString path = QFileInfo(kDataFileName).absoluteFilePath();
+  // A locked or read-only file is whole and stays; a Jet-format file is
+  // converted, not replaced.
+  const bool recoverable = opened == 1 || (OpenDataFileDamaged() && !safefile::isJetFile(path));
+  const backup::Found found = recoverable ? backup::newestGoodCopy(path) : backup::Found();
+
+  if (opened == 1) {
+    Msg::notice(nullptr, kTitle, QStringLiteral("データファイル「Setting.MDB」がありません"));
+  } else {
+    QString text = QStringLiteral("データファイル「Setting.MDB」を開けません。\n%1").arg(OpenDataFileError());
+    if (!found.found) text += QStringLiteral("\nプログラムを終了します。");
+    Msg::refuse(nullptr, kTitle, text);
+  }
+  if (!found.found || !Msg::confirm(nullptr, kTitle, question(found, opened != 1))) return false;
+
+  QString error;
+  if (!backup::restore(found.copy.path, path, backup::kUnusableLabel, Clock::now(), &error)) {
+    Msg::refuse(nullptr, kTitle, QStringLiteral("復元できませんでした。\n%1\nプログラムを終了します。").arg(error));
+    return false;
+  }
+  Msg::logEvent(QStringLiteral("restored ") + QFileInfo(found.copy.path).fileName());
+  if (OpenDataFile() == 0) return true;
+  Msg::refuse(nullptr, kTitle,
+              QStringLiteral("データファイル「Setting.MDB」を開けません。\n%1\nプログラムを終了します。").arg(OpenDataFileError()));
+  return false;
+}

@@ -1,0 +1,315 @@
+#include "data/backup.h"
+
+#include "data/database.h"
+#include "data/schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStorageInfo>
+#include <QTemporaryFile>
+#include <QThread>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace backup {
+
+namespace {
+
+// Pages copied per backup step: 4 MB at the usual page size.
+constexpr int kStepPages = 1024;
+
+// Copies being made and restores being put in place carry names of this
+// form until they have checked out, so that they never count as copies.
+const QString kTempPattern = QStringLiteral(".Setting-*.tmp");
+
+// For tests that kill the program in the middle of a copy: with
+// ASHIMEMO_TEST_STOP_AT naming `stage`, the copy says so on standard error
+// and waits there for ever.
+void stopIfAsked(const char* stage) {
+  static const QByteArray at = qgetenv("ASHIMEMO_TEST_STOP_AT");
+  if (at.isEmpty() || at != stage) return;
+  std::fprintf(stderr, "stopped at %s\n", stage);
+  std::fflush(stderr);
+  for (;;) QThread::sleep(1);
+}
+
+QString engineProblem(sqlite3* db, int rc) {
+  const int own = db ? sqlite3_errcode(db) : SQLITE_OK;
+  if ((rc & 0xff) == SQLITE_FULL || (own & 0xff) == SQLITE_FULL) return QStringLiteral("ディスクの空きが足りません。");
+  // A step that failed on the source leaves the copy's own error empty.
+  const QString detail = QString::fromUtf8(own != SQLITE_OK ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  return withEngineDetail(QStringLiteral("コピーを作成できません。"), detail);
+}
+
+bool rowCounts(sqlite3* db, QMap<QString, qint64>* counts) {
+  for (const schema::Table& t : schema::tables()) {
+    const QByteArray sql = QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name).toUtf8();
+    sqlite3_stmt* st = nullptr;
+    const bool ok = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr) == SQLITE_OK &&
+                    sqlite3_step(st) == SQLITE_ROW;
+    if (ok) counts->insert(t.name, sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// Copies the database at `from` into the empty file `to` with the online
+// backup, inside one read transaction on the source, so that `counts` (the
+// source's rows per table) describe exactly what was copied. Writers on
+// other connections wait for the few moments this takes. Returns the
+// problem, or "".
+QString copyDatabase(const QString& from, const QString& to, QMap<QString, qint64>* counts, const char* stage) {
+  sqlite3* src = nullptr;
+  sqlite3* dst = nullptr;
+  QString problem;
+  int rc = sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READONLY, nullptr);
+  if (rc != SQLITE_OK)
+    problem = withEngineDetail(QStringLiteral("元のファイルを開けません。"), QString::fromUtf8(sqlite3_errmsg(src)));
+  if (problem.isEmpty()) {
+    sqlite3_busy_timeout(src, 3000);
+    rc = sqlite3_open_v2(QFile::encodeName(to).constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) problem = engineProblem(dst, rc);
+  }
+  bool reading = false;
+  if (problem.isEmpty()) {
+    // The copy is not trusted before its check, so it needs no journal.
+    sqlite3_exec(dst, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+    reading = sqlite3_exec(src, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!reading || !rowCounts(src, counts))
+      problem = withEngineDetail(QStringLiteral("元のファイルを読めません。"), QString::fromUtf8(sqlite3_errmsg(src)));
+  }
+  if (problem.isEmpty()) {
+    sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
+    if (!b) {
+      problem = engineProblem(dst, SQLITE_ERROR);
+    } else {
+      int waits = 0;
+      bool first = true;
+      for (;;) {
+        rc = sqlite3_backup_step(b, kStepPages);
+        if (first) stopIfAsked(stage);
+        first = false;
+        if (rc == SQLITE_OK) continue;
+        if ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && ++waits < 150) {
+          QThread::msleep(20);
+          continue;
+        }
+        break;
+      }
+      const int done = sqlite3_backup_finish(b);
+      if (rc != SQLITE_DONE || done != SQLITE_OK) problem = engineProblem(dst, rc != SQLITE_DONE ? rc : done);
+    }
+  }
+  if (reading) sqlite3_exec(src, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(dst);
+  sqlite3_close(src);
+  return problem;
+}
+
+// Left by a run that was killed. Only the one program that holds the data
+// folder's lock makes or restores copies, so none of these is in use.
+void removeStaleTemporaries(const QStringList& folders) {
+  for (const QString& folder : folders) {
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({kTempPattern}, QDir::Files | QDir::Hidden)) QFile::remove(dir.filePath(name));
+  }
+}
+
+// A temporary name in `folder` for a file being made; empty on failure.
+QString temporaryName(const QString& folder, const QString& what) {
+  QTemporaryFile reserve(QDir(folder).filePath(QStringLiteral(".Setting-%1-XXXXXX.tmp").arg(what)));
+  reserve.setAutoRemove(false);
+  if (!reserve.open()) return QString();
+  return reserve.fileName();  // closed here, before the engine opens it
+}
+
+QString dataFolder(const QString& dataFile) { return QFileInfo(dataFile).absolutePath(); }
+
+}  // namespace
+
+QList<Copy> copies(const QString& dataFile) {
+  static const QRegularExpression name(
+      QStringLiteral("^Setting-(?:([^-]+)-)?(\\d{8})-(\\d{4})(?:-(\\d+))?\\.MDB$"));
+  QList<Copy> list;
+  const QDir dir(safefile::backupFolder(dataFile));
+  for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("Setting-*.MDB")}, QDir::Files)) {
+    const auto m = name.match(fi.fileName());
+    if (!m.hasMatch()) continue;
+    const QDateTime when(QDate::fromString(m.captured(2), QStringLiteral("yyyyMMdd")),
+                         QTime::fromString(m.captured(3), QStringLiteral("HHmm")));
+    if (!when.isValid()) continue;
+    list.append({fi.absoluteFilePath(), m.captured(1), when, m.captured(4).isEmpty() ? 1 : m.captured(4).toInt()});
+  }
+  std::sort(list.begin(), list.end(), [](const Copy& a, const Copy& b) {
+    return a.when != b.when ? a.when > b.when : a.serial > b.serial;
+  });
+  return list;
+}
+
+QStringList toPrune(const QList<Copy>& all, const QDateTime& newest) {
+  QStringList out;
+  QSet<QDate> days;
+  QSet<int> months;
+  const auto monthOf = [](const QDate& d) { return d.year() * 12 + d.month() - 1; };
+  const int top = monthOf(newest.date());
+  for (const Copy& c : all) {  // newest first
+    if (!c.daily()) continue;
+    const QDate day = c.when.date();
+    bool keep = c.when >= newest || day == newest.date();
+    if (!days.contains(day) && days.size() < kDailyKept) {
+      days.insert(day);
+      keep = true;
+    }
+    if (top - monthOf(day) < kMonthlyKept && !months.contains(monthOf(day))) {
+      months.insert(monthOf(day));
+      keep = true;
+    }
+    if (!keep) out << c.path;
+  }
+  return out;
+}
+
+bool dueOn(const QString& dataFile, const QDate& today) {
+  for (const Copy& c : copies(dataFile))
+    if (c.daily() && c.when.date() == today) return false;
+  return true;
+}
+
+bool changedSinceLastCopy(const QString& dataFile) {
+  QDateTime last;
+  for (const Copy& c : copies(dataFile)) {
+    if (!c.daily()) continue;
+    const QDateTime m = QFileInfo(c.path).lastModified();
+    if (!last.isValid() || m > last) last = m;
+  }
+  return !last.isValid() || QFileInfo(dataFile).lastModified() >= last;
+}
+
+Result makeCopy(const QString& dataFile, const QDateTime& when) {
+  Result r;
+  const QString folder = safefile::backupFolder(dataFile);
+  if (!safefile::ensureWritableFolder(folder, &r.problem)) return r;
+  removeStaleTemporaries({folder, dataFolder(dataFile)});
+  const QStorageInfo disk(folder);
+  if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < QFileInfo(dataFile).size() + 65536) {
+    r.problem = QStringLiteral("ディスクの空きが足りません。");
+    return r;
+  }
+  const QString temp = temporaryName(folder, QStringLiteral("作成中"));
+  if (temp.isEmpty()) {
+    r.problem = QStringLiteral("フォルダー「%1」に書き込めません。").arg(folder);
+    return r;
+  }
+  auto fail = [&](const QString& problem) {
+    QFile::remove(temp);
+    r.problem = problem;
+    return r;
+  };
+  QMap<QString, qint64> counts;
+  QString problem = copyDatabase(dataFile, temp, &counts, "backup-copying");
+  if (!problem.isEmpty()) return fail(problem);
+  QString error;
+  if (!safefile::syncFile(temp, &error))
+    return fail(withEngineDetail(QStringLiteral("コピーをディスクに書き込めません。"), error));
+  const safefile::Check check = safefile::checkDataFile(temp);
+  if (!check.ok) return fail(QStringLiteral("作成したコピーが検査に合格しませんでした。\n") + check.problem);
+  if (check.rowCounts != counts) return fail(QStringLiteral("作成したコピーの件数が元のデータファイルと一致しません。"));
+  QFile::setPermissions(temp, QFileInfo(dataFile).permissions());
+  const QString final = safefile::stampedPath(folder, QString(), when);
+  if (!safefile::durableRename(temp, final, &error))
+    return fail(withEngineDetail(QStringLiteral("コピーに名前を付けられません。"), error));
+  r.ok = true;
+  r.path = final;
+  // Only now, with a newer copy checked and in place, may older ones go.
+  for (const QString& old : toPrune(copies(dataFile), when))
+    if (QFile::remove(old)) r.pruned << old;
+  return r;
+}
+
+Found newestGoodCopy(const QString& dataFile) {
+  Found f;
+  for (const Copy& c : copies(dataFile)) {
+    if (!c.daily()) continue;
+    f.check = safefile::checkDataFile(c.path);
+    if (f.check.ok) {
+      f.found = true;
+      f.copy = c;
+      return f;
+    }
+  }
+  return Found();
+}
+
+bool restore(const QString& copyPath, const QString& dataFile, const QString& asideLabel, const QDateTime& when,
+             QString* error, QString* aside) {
+  auto failed = [&](const QString& text) {
+    if (error) *error = text;
+    return false;
+  };
+  const safefile::Check source = safefile::checkDataFile(copyPath);
+  if (!source.ok)
+    return failed(QStringLiteral("バックアップ「%1」は使用できません。\n%2").arg(QFileInfo(copyPath).fileName(), source.problem));
+  const QString folder = safefile::backupFolder(dataFile);
+  const QStringList companions{QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
+  bool replacing = QFileInfo::exists(dataFile);
+  for (const QString& s : companions) replacing = replacing || QFileInfo::exists(dataFile + s);
+  QString problem;
+  if (replacing && !safefile::ensureWritableFolder(folder, &problem)) return failed(problem);
+  removeStaleTemporaries({dataFolder(dataFile), folder});
+
+  const QString temp = temporaryName(dataFolder(dataFile), QStringLiteral("復元中"));
+  if (temp.isEmpty()) return failed(QStringLiteral("フォルダー「%1」に書き込めません。").arg(dataFolder(dataFile)));
+  auto fail = [&](const QString& text) {
+    QFile::remove(temp);
+    return failed(text);
+  };
+  QMap<QString, qint64> counts;
+  problem = copyDatabase(copyPath, temp, &counts, "restore-copying");
+  if (!problem.isEmpty()) return fail(problem);
+  QString sysError;
+  if (!safefile::syncFile(temp, &sysError))
+    return fail(withEngineDetail(QStringLiteral("コピーをディスクに書き込めません。"), sysError));
+  // The restored file gets the access rights of the file it replaces.
+  QFile::setPermissions(temp, QFileInfo::exists(dataFile) ? QFileInfo(dataFile).permissions()
+                                                          : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                                                QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
+  const safefile::Check check = safefile::checkDataFile(temp);
+  if (!check.ok || check.rowCounts != source.rowCounts)
+    return fail(QStringLiteral("復元したファイルが検査に合格しませんでした。\n") + check.problem);
+
+  // The file being replaced stays in place until the rename below replaces
+  // it: it is kept in the copies folder by a second name (a hard link, or a
+  // copy where the file system has none).
+  if (replacing) {
+    const QString kept = safefile::stampedPath(folder, asideLabel, when);
+    if (QFileInfo::exists(dataFile)) {
+      const bool linked = ::link(QFile::encodeName(dataFile).constData(), QFile::encodeName(kept).constData()) == 0;
+      if (!linked && !(QFile::copy(dataFile, kept) && safefile::syncFile(kept, nullptr))) {
+        QFile::remove(kept);
+        return fail(QStringLiteral("元のファイルを「%1」フォルダーに残せません。").arg(safefile::kBackupFolderName));
+      }
+      safefile::syncFile(folder, nullptr);
+      if (aside) *aside = kept;
+    }
+    // A journal left beside the old file belongs to it; the engine would
+    // otherwise play it back into the restored file.
+    for (const QString& s : companions)
+      if (QFileInfo::exists(dataFile + s) && !safefile::durableRename(dataFile + s, kept + s, &sysError))
+        return fail(withEngineDetail(QStringLiteral("「%1」を移せません。").arg(QFileInfo(dataFile + s).fileName()), sysError));
+  }
+  stopIfAsked("restore-replacing");
+  if (!safefile::durableRename(temp, dataFile, &sysError))
+    return fail(withEngineDetail(QStringLiteral("「%1」を置き換えられません。").arg(QFileInfo(dataFile).fileName()), sysError));
+  return true;
+}
+
+}  // namespace backup

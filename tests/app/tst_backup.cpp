@@ -1,0 +1,314 @@
+// Copies of the data file and the way back, with the real programs as child
+// processes on real files: the daily copy and the closing copy, the
+// generations by date, failures told once, restore after damage, deletion
+// and replacement, and kills in the middle of a copy or a restore.
+#include "childprocess.h"
+#include "data/backup.h"
+#include "data/newfile.h"
+#include "data/schema.h"
+#include "support/testmain.h"
+
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+const QString kData = QStringLiteral("Setting.MDB");
+
+QString nowEnv(const QString& when) { return QStringLiteral("ASHIMEMO_TEST_NOW=") + when; }
+
+QStringList copyNames(const Place& place, QDir::Filters extra = {}) {
+  return QDir(place.file(safefile::kBackupFolderName)).entryList(QDir::Files | extra, QDir::Name);
+}
+
+qint64 rows(const QString& path, const QString& table) {
+  const safefile::Check c = safefile::checkDataFile(path);
+  return c.ok ? c.rowCounts.value(table) : -1;
+}
+
+void sql(const QString& path, const char* text) {
+  sqlite3* db = nullptr;
+  sqlite3_open(QFile::encodeName(path).constData(), &db);
+  char* error = nullptr;
+  const int rc = sqlite3_exec(db, text, nullptr, nullptr, &error);
+  const QString e = QString::fromUtf8(error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+  QVERIFY2(rc == SQLITE_OK, qPrintable(e));
+}
+
+QByteArray contents(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Bytes overwritten in the middle of the file, as a disk fault would.
+void overwriteMiddle(const QString& path) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::ReadWrite));
+  f.seek(f.size() / 2 / 4096 * 4096);
+  f.write(QByteArray(4096, '\xA5'));
+}
+
+// One byte of a table page's header wrong: the file still reads, but the
+// engine's integrity check finds it.
+void spoilPageHeader(const QString& path) {
+  QByteArray b = contents(path);
+  const int pageSize = (uchar(b[16]) << 8) | uchar(b[17]);
+  for (int page = 1; (page + 1) * pageSize <= b.size(); ++page)
+    if (b[page * pageSize] == 0x0D) {
+      b[page * pageSize + 7] = 17;  // fragmented bytes the page does not have
+      break;
+    }
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(b);
+}
+
+}  // namespace
+
+class BackupTest : public QObject {
+  Q_OBJECT
+
+  // A session of the program on the day `when`: started, the morning copy
+  // decided, `during` run, then ended as the system ends it (SIGTERM).
+  QStringList session(Place& place, const QString& when, const std::function<void()>& during = {},
+                      const QStringList& extra = {}) {
+    QString log;
+    QProcess* p = place.start(this, &log, extra + QStringList{nowEnv(when)});
+    for (int waited = 0; waited < 10000; waited += 50) {
+      const QString all = lines(log).join(u'\n');
+      if (all.contains(QStringLiteral("backup made")) || all.contains(QStringLiteral("backup not due")) ||
+          all.contains(QStringLiteral("backup failed")))
+        break;
+      QTest::qWait(50);
+    }
+    if (during) during();
+    p->terminate();
+    if (!p->waitForFinished(10000)) qWarning("program did not end");
+    if (p->exitCode() != 0) qWarning("exit code %d", p->exitCode());
+    return lines(log);
+  }
+
+  QProcess* mkdata(Place& place, const QStringList& args, const QStringList& extra = {}) {
+    QProcess* p = place.run(this, program(QStringLiteral("ashimemo-mkdata")), args, extra);
+    return p;
+  }
+
+  // Waits until the process says on standard error that it stopped where a
+  // test asked, then kills it (SIGKILL).
+  static bool killWhenStopped(QProcess* p, const char* stage) {
+    QByteArray err;
+    for (int waited = 0; waited < 10000 && !err.contains(stage); waited += 20) {
+      p->waitForReadyRead(20);
+      err += p->readAllStandardError();
+    }
+    p->kill();
+    p->waitForFinished();
+    return err.contains(stage);
+  }
+
+ private Q_SLOTS:
+  void firstStartOfADayCopiesAndClosingCopiesAChangedFile() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    QStringList log = session(place, QStringLiteral("2026-12-08T09:30"));
+    QVERIFY(log.contains(QStringLiteral("backup made Setting-20261208-0930.MDB")));
+    QVERIFY(log.contains(QStringLiteral("backup not needed at closing")));
+    QCOMPARE(copyNames(place), QStringList{QStringLiteral("Setting-20261208-0930.MDB")});
+
+    // Second start of the day: no morning copy; a row written meanwhile
+    // (here by another program) makes the closing copy.
+    const qint64 users = rows(place.file(kData), schema::kUsers);
+    log = session(place, QStringLiteral("2026-12-08T17:45"),
+                  [&] { sql(place.file(kData), "INSERT INTO ユーザー(コード, 名前) VALUES (77, '追加')"); });
+    QVERIFY(log.contains(QStringLiteral("backup not due")));
+    QVERIFY(log.contains(QStringLiteral("backup made Setting-20261208-1745.MDB")));
+    QCOMPARE(copyNames(place).size(), 2);
+    QCOMPARE(rows(place.file(QStringLiteral("バックアップ/Setting-20261208-1745.MDB")), schema::kUsers), users + 1);
+    QCOMPARE(rows(place.file(QStringLiteral("バックアップ/Setting-20261208-0930.MDB")), schema::kUsers), users);
+    QCOMPARE(copyNames(place, QDir::Hidden).size(), 2);  // nothing half-made left behind
+  }
+
+  void generationsKeepFourteenDaysAndTwelveMonths() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    QDir().mkpath(place.file(safefile::kBackupFolderName));
+    auto put = [&](const QString& name) {
+      QVERIFY(QFile::copy(place.file(kData), place.file(QStringLiteral("バックアップ/") + name)));
+    };
+    QStringList kept;
+    for (QDate d(2026, 11, 1); d <= QDate(2026, 12, 7); d = d.addDays(1)) {
+      const QString name = QStringLiteral("Setting-%1-0900.MDB").arg(d.toString(QStringLiteral("yyyyMMdd")));
+      put(name);
+      if (d >= QDate(2026, 11, 25) && d < QDate(2026, 12, 7)) kept << name;
+    }
+    for (const char* n : {"Setting-20261207-1800.MDB", "Setting-20260120-0900.MDB", "Setting-20260615-0900.MDB",
+                          "Setting-使用不可-20250101-0900.MDB", "Setting-復元前-20240101-0900.MDB"}) {
+      put(QString::fromUtf8(n));
+      kept << QString::fromUtf8(n);
+    }
+    for (const char* n : {"Setting-20260110-0900.MDB", "Setting-20251231-0900.MDB", "Setting-20251115-0900.MDB"})
+      put(QString::fromUtf8(n));
+    QFile jet(place.file(QStringLiteral("バックアップ/Setting-変換前-20250101-0900.MDB")));
+    QVERIFY(jet.open(QIODevice::WriteOnly));
+    jet.write(QByteArray("\0\1\0\0Standard Jet DB\0", 20));
+    jet.close();
+    kept << QFileInfo(jet).fileName() << QStringLiteral("Setting-20261208-1000.MDB");
+
+    const QStringList log = session(place, QStringLiteral("2026-12-08T10:00"));
+    QVERIFY(log.contains(QStringLiteral("backup made Setting-20261208-1000.MDB")));
+    kept.sort();
+    QCOMPARE(copyNames(place), kept);
+  }
+
+  void failuresAreToldOnceAndLeaveTheGoodCopies() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    // The copies folder cannot be made (a file has its name): the morning
+    // copy and the closing copy both fail, the user hears of it once.
+    QFile blocker(place.file(safefile::kBackupFolderName));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QStringList log = session(place, QStringLiteral("2026-12-07T09:00"),
+                              [&] { sql(place.file(kData), "UPDATE ユーザー SET 名前='変更'"); });
+    QCOMPARE(log.filter(QStringLiteral("backup failed")).size(), 2);
+    QStringList told = log.filter(QStringLiteral("\t"));
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].startsWith(QStringLiteral("Ashimemo\tデータファイルのバックアップを作成できませんでした。")),
+             qPrintable(told[0]));
+    QVERIFY(told[0].contains(QStringLiteral("フォルダー")));
+    QVERIFY(told[0].endsWith(QStringLiteral("\tOK\tCritical")));
+
+    // A copy that does not check out (the file got damaged during the
+    // session) is not kept, and the copies before it stay.
+    QVERIFY(QFile::remove(blocker.fileName()));
+    session(place, QStringLiteral("2026-12-07T09:00"));
+    log = session(place, QStringLiteral("2026-12-08T09:00"), [&] { spoilPageHeader(place.file(kData)); });
+    QVERIFY(log.contains(QStringLiteral("backup made Setting-20261208-0900.MDB")));
+    told = log.filter(QStringLiteral("\t"));
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains(QStringLiteral("検査に合格しませんでした")), qPrintable(told[0]));
+    QCOMPARE(copyNames(place, QDir::Hidden),
+             (QStringList{QStringLiteral("Setting-20261207-0900.MDB"), QStringLiteral("Setting-20261208-0900.MDB")}));
+  }
+
+  void startUpRestoresTheNewestCopyOnYes() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    // Enough customers that the middle of the file holds their rows, which
+    // opening the file reads only through its quick check.
+    sql(place.file(kData), "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+                           "INSERT INTO ユーザー(コード, 名前, 住所1) SELECT i, 'お客様' || i, '北海道釧路市' || i FROM n");
+    session(place, QStringLiteral("2026-12-08T09:30"));
+    const qint64 settings = rows(place.file(kData), schema::kSettings);
+    const QString question =
+        QStringLiteral("Ashimemo\tバックアップから「Setting.MDB」を復元しますか？\\n\\n"
+                       "最新のバックアップ：2026年12月8日 9:30 作成（セッティング %1件）")
+            .arg(settings);
+
+    struct Case {
+      const char* what;
+      std::function<void()> spoil;
+      QString firstMessage;
+    };
+    const QString cannotOpen = QStringLiteral("Ashimemo\tデータファイル「Setting.MDB」を開けません。");
+    const QList<Case> cases{
+        {"damaged", [&] { overwriteMiddle(place.file(kData)); }, cannotOpen},
+        {"deleted", [&] { QFile::remove(place.file(kData)); },
+         QStringLiteral("Ashimemo\tデータファイル「Setting.MDB」がありません\tOK\tNone")},
+        {"another program's file",
+         [&] {
+           QFile::remove(place.file(kData));
+           sql(place.file(kData), "CREATE TABLE notes(text); INSERT INTO notes VALUES ('x')");
+         },
+         cannotOpen},
+    };
+    for (const Case& c : cases) {
+      c.spoil();
+      const QByteArray spoilt = contents(place.file(kData));
+      // On No the program ends as before and the file stays as it is.
+      QString log;
+      QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T12:00"))});
+      QVERIFY(p->waitForFinished(10000));
+      QCOMPARE(p->exitCode(), 1);
+      QCOMPARE(contents(place.file(kData)), spoilt);
+
+      p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T12:00")), QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")});
+      QVERIFY2(waitForLine(log, QStringLiteral("main window shown")), c.what);
+      p->kill();
+      p->waitForFinished();
+      const QStringList l = lines(log);
+      QVERIFY2(l[0].startsWith(c.firstMessage), qPrintable(l[0]));
+      QVERIFY2(!l[0].contains(QStringLiteral("終了します")), qPrintable(l[0]));
+      QVERIFY2(l[1].startsWith(question) && l[1].endsWith(QStringLiteral("\tYesNo\tNone")), qPrintable(l[1]));
+      QCOMPARE(l[2], QStringLiteral("restored Setting-20261208-0930.MDB"));
+      QCOMPARE(rows(place.file(kData), schema::kSettings), settings);
+      const QString aside = place.file(QStringLiteral("バックアップ/Setting-使用不可-20261208-1200.MDB"));
+      QCOMPARE(contents(aside), spoilt);  // empty for the deleted file: none was kept
+      QFile::remove(aside);
+    }
+
+    // A file that another program holds is whole: it is not offered for replacement.
+    sqlite3* other = nullptr;
+    sqlite3_open(QFile::encodeName(place.file(kData)).constData(), &other);
+    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QString log;
+    QProcess* p = place.start(this, &log, {QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")});
+    QVERIFY(p->waitForFinished(15000));
+    sqlite3_close(other);
+    QCOMPARE(p->exitCode(), 1);
+    QCOMPARE(lines(log).size(), 1);
+    QVERIFY2(lines(log)[0].contains(QStringLiteral("使用中")), qPrintable(lines(log)[0]));
+  }
+
+  void killsInTheMiddleLeaveAWholeFileAndNoHalfCopy() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    QString log;
+    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T09:30")),
+                                           QStringLiteral("ASHIMEMO_TEST_STOP_AT=backup-copying")});
+    QVERIFY(killWhenStopped(p, "backup-copying"));
+    QVERIFY(rows(place.file(kData), schema::kSettings) > 0);
+    QVERIFY(backup::copies(place.file(kData)).isEmpty());
+    QVERIFY(!copyNames(place, QDir::Hidden).isEmpty());  // the half copy, under its temporary name
+    session(place, QStringLiteral("2026-12-08T09:30"));  // the next copy clears it away
+    QCOMPARE(copyNames(place, QDir::Hidden), QStringList{QStringLiteral("Setting-20261208-0930.MDB")});
+
+    // The data file now differs from the copy; a restore killed before its
+    // final rename leaves the data file as it was.
+    sql(place.file(kData), "DELETE FROM セッティング");
+    for (const char* stage : {"restore-copying", "restore-replacing"}) {
+      p = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-0930.MDB"), place.work.path()},
+                 {QStringLiteral("ASHIMEMO_TEST_STOP_AT=") + QString::fromLatin1(stage)});
+      QVERIFY(killWhenStopped(p, stage));
+      QCOMPARE(rows(place.file(kData), schema::kSettings), 0);
+    }
+    // Refused while the program runs on the folder; done once it has ended.
+    p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T10:00"))});
+    QVERIFY(waitForLine(log, QStringLiteral("main window idle")));
+    QProcess* refused = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-0930.MDB"), place.work.path()});
+    QVERIFY(refused->waitForFinished(10000));
+    QCOMPARE(refused->exitCode(), 1);
+    QVERIFY(QString::fromLocal8Bit(refused->readAllStandardError()).contains(QStringLiteral("使用中")));
+    p->kill();
+    p->waitForFinished();
+    QProcess* done = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-0930.MDB"), place.work.path()},
+                            {nowEnv(QStringLiteral("2026-12-08T10:05"))});
+    QVERIFY(done->waitForFinished(10000));
+    QCOMPARE(done->exitCode(), 0);
+    QVERIFY(rows(place.file(kData), schema::kSettings) > 0);
+    QCOMPARE(rows(place.file(QStringLiteral("バックアップ/Setting-復元前-20261208-1005.MDB")), schema::kSettings), 0);
+    QVERIFY(QDir(place.work.path()).entryList({QStringLiteral(".Setting-*")}, QDir::Files | QDir::Hidden).isEmpty());
+
+    QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
+    QVERIFY(list->waitForFinished(10000));
+    const QString out = QString::fromLocal8Bit(list->readAllStandardOutput());
+    QVERIFY2(out.contains(QStringLiteral("2026/12/08 09:30  毎日")) && out.contains(QStringLiteral("検査OK")) &&
+                 out.contains(QStringLiteral("復元前")) && out.contains(QStringLiteral("セッティング 0件")),
+             qPrintable(out));
+  }
+};
+
+ASHIMEMO_TEST(BackupTest)
+#include "tst_backup.moc"
