@@ -244,6 +244,8 @@ class ConvertTest : public QObject {
     QTest::newRow("Jet header, garbage after") << "garbage" << "壊れています";
     QTest::newRow("no setting table") << "foreign" << "このプログラムのデータファイルではありません";
     QTest::newRow("new file exists") << "exists" << "すでにあります";
+    QTest::newRow("no such file") << "missing" << "ファイルがありません。";
+    QTest::newRow("a folder") << "folder" << "ファイルではなくフォルダーです。";
     QTest::newRow("locked by another program") << "locked" << "ほかのプログラムで使用中";
   }
   void refusesBadInputAndChangesNothing() {
@@ -259,6 +261,16 @@ class ConvertTest : public QObject {
     if (kind == QLatin1String("text")) jet = "コード,名前\n1,佐藤\n";
     if (kind == QLatin1String("garbage"))
       for (qsizetype i = 4096 * 2; i < jet.size(); ++i) jet[i] = char((i * 7919) & 0xFF);
+    if (kind == QLatin1String("missing") || kind == QLatin1String("folder")) {
+      // Named in Japanese, with no system text in English.
+      if (kind == QLatin1String("folder")) QVERIFY(QDir().mkdir(p.jet));
+      const QStringList before = p.entries();
+      const convert::Result r = convert::convertFile(p.jet, p.out);
+      QCOMPARE(r.status, convert::Result::Failed);
+      QCOMPARE(r.error, message);
+      QCOMPARE(p.entries(), before);
+      return;
+    }
     QFile f(p.jet);
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(jet) == jet.size());
     f.close();
