@@ -307,6 +307,11 @@ class BackupTest : public QObject {
     QVERIFY2(out.contains(QStringLiteral("2026/12/08 09:30  毎日")) && out.contains(QStringLiteral("検査OK")) &&
                  out.contains(QStringLiteral("復元前")) && out.contains(QStringLiteral("セッティング 0件")),
              qPrintable(out));
+    // A mistyped folder is named as missing, not listed as one without copies.
+    QProcess* wrong = mkdata(place, {QStringLiteral("--backups"), place.file(QStringLiteral("ない"))});
+    QVERIFY(wrong->waitForFinished(10000));
+    QCOMPARE(wrong->exitCode(), 1);
+    QVERIFY(QString::fromLocal8Bit(wrong->readAllStandardError()).contains(QStringLiteral("」がありません。")));
   }
 };
 

@@ -25,6 +25,10 @@ void say(FILE* to, const QString& text) { std::fprintf(to, "%s\n", text.toLocal8
 // Every copy beside DIR/Setting.MDB, newest first: date and time, size,
 // settings count and whether it checks out now.
 int listBackups(const QString& dir) {
+  if (!QFileInfo(dir).isDir()) {
+    say(stderr, QStringLiteral("フォルダー「%1」がありません。").arg(dir));
+    return 1;
+  }
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
   const QList<backup::Copy> copies = backup::copies(dataFile);
   if (copies.isEmpty()) {
