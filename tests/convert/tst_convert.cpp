@@ -385,6 +385,11 @@ class ConvertTest : public QObject {
     QCOMPARE(mk.exitCode(), 1);
     QVERIFY(QString::fromUtf8(mk.readAllStandardError()).contains(QStringLiteral("上書きはしません")));
     QCOMPARE(ct::bytes(p.out), made);
+    // An empty name (an unset shell variable) is wrong usage, not a folder.
+    mk.start(ct::binary(QStringLiteral("ashimemo-mkdata")), {QStringLiteral("--import"), p.jet, QString()});
+    QVERIFY(mk.waitForFinished(30000));
+    QCOMPARE(mk.exitCode(), 2);
+    QVERIFY(QString::fromUtf8(mk.readAllStandardError()).startsWith(QStringLiteral("使い方:")));
   }
 
   // A full disk and a read-only folder, in a private mount namespace.
