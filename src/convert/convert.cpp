@@ -295,6 +295,9 @@ static bool buildFrom(JetSource& jet, const QString& temp, const ProgressFn& pro
     QList<Cell> cells;
     QList<Out> values = fillOut;
     while (jet.next(&cells, &result->error)) {
+      // Every row read counts towards the total, also one not imported.
+      ++p.done;
+      if ((p.done & 63) == 0 && !tick(step)) return false;
       for (int k = 0; k < t.columns.size(); ++k) {
         if (source[k] < 0) continue;
         bool textAsNumber = false;
@@ -324,8 +327,6 @@ static bool buildFrom(JetSource& jet, const QString& temp, const ProgressFn& pro
       }
       if (!out.write(values, &result->error)) return false;
       ++tr.rows;
-      ++p.done;
-      if ((p.done & 63) == 0 && !tick(step)) return false;
     }
     if (!result->error.isEmpty()) return false;
     // A table that ends before the count its definition states has pages

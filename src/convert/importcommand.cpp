@@ -7,7 +7,7 @@
 namespace convert {
 
 int runImportCommand(const QStringList& args) {
-  if (args.size() != 2 || args[0].startsWith(u'-') || args[1].startsWith(u'-')) {
+  if (args.size() != 2 || args[0].isEmpty() || args[1].isEmpty() || args[0].startsWith(u'-') || args[1].startsWith(u'-')) {
     std::fprintf(stderr, "使い方: ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n");
     return 2;
   }

@@ -1,6 +1,7 @@
 #include "convert/jetsource.h"
 
 #include "convert/convert.h"
+#include "data/database.h"
 #include "data/safefile.h"
 
 #include <QDir>
@@ -123,8 +124,13 @@ qint64 JetSource::rowsRead() const { return s_->rowsRead; }
 bool JetSource::open(const QString& path, QString* error) {
   prepareEnvironment();
   QFile f(path);
+  if (!QFileInfo(path).isFile()) {
+    *error = QFileInfo::exists(path) ? QStringLiteral("ファイルではなくフォルダーです。")
+                                     : QStringLiteral("ファイルがありません。");
+    return false;
+  }
   if (!f.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("ファイルを読めません（%1）。").arg(f.errorString());
+    *error = withEngineDetail(QStringLiteral("ファイルを読めません。"), f.errorString());
     return false;
   }
   const QByteArray head = f.read(0x18 + 128);

@@ -301,12 +301,31 @@ class BackupTest : public QObject {
     QCOMPARE(rows(place.file(QStringLiteral("バックアップ/Setting-復元前-20261208-1005.MDB")), schema::kSettings), 0);
     QVERIFY(QDir(place.work.path()).entryList({QStringLiteral(".Setting-*")}, QDir::Files | QDir::Hidden).isEmpty());
 
+    // The Access-format original a conversion kept is listed as such, and
+    // not put in place of the data file.
+    QFile jet(place.file(QStringLiteral("バックアップ/Setting-変換前-20261201-0900.MDB")));
+    QVERIFY(jet.open(QIODevice::WriteOnly));
+    jet.write(QByteArray("\0\1\0\0Standard Jet DB\0", 20).leftJustified(8192, '\0'));
+    jet.close();
+    const QByteArray current = contents(place.file(kData));
+    QProcess* jetRestore = mkdata(place, {QStringLiteral("--restore"), QFileInfo(jet).fileName(), place.work.path()});
+    QVERIFY(jetRestore->waitForFinished(10000));
+    QCOMPARE(jetRestore->exitCode(), 1);
+    QVERIFY(QString::fromLocal8Bit(jetRestore->readAllStandardError()).contains(QStringLiteral("--import で新しいファイルに変換")));
+    QCOMPARE(contents(place.file(kData)), current);
+
     QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
     QVERIFY(list->waitForFinished(10000));
     const QString out = QString::fromLocal8Bit(list->readAllStandardOutput());
     QVERIFY2(out.contains(QStringLiteral("2026/12/08 09:30  毎日")) && out.contains(QStringLiteral("検査OK")) &&
-                 out.contains(QStringLiteral("復元前")) && out.contains(QStringLiteral("セッティング 0件")),
+                 out.contains(QStringLiteral("復元前")) && out.contains(QStringLiteral("セッティング 0件")) &&
+                 out.contains(QStringLiteral("変換前  8 KB  セッティング -  Access 形式の元のファイル")) && !out.contains(QStringLiteral("検査NG")),
              qPrintable(out));
+    // A mistyped folder is named as missing, not listed as one without copies.
+    QProcess* wrong = mkdata(place, {QStringLiteral("--backups"), place.file(QStringLiteral("ない"))});
+    QVERIFY(wrong->waitForFinished(10000));
+    QCOMPARE(wrong->exitCode(), 1);
+    QVERIFY(QString::fromLocal8Bit(wrong->readAllStandardError()).contains(QStringLiteral("」がありません。")));
   }
 };
 

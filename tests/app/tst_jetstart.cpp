@@ -25,8 +25,10 @@ const QString kQuestion = QStringLiteral(
     "Ashimemo\t「Setting.MDB」は Microsoft Access（Jet 形式）のデータファイルです。\\n"
     "このプログラムで使える形式に変換しますか？\\n\\n元のファイルはそのまま「バックアップ」フォルダーに残します。\tYesNo\tNone");
 
+// The originals a conversion kept (the program may also have made its
+// daily copy by the time it is ended).
 QStringList backups(const QString& folder) {
-  return QDir(folder + QStringLiteral("/バックアップ")).entryList({QStringLiteral("*.MDB")}, QDir::Files);
+  return QDir(folder + QStringLiteral("/バックアップ")).entryList({QStringLiteral("Setting-変換前-*.MDB")}, QDir::Files);
 }
 
 }  // namespace

@@ -204,8 +204,14 @@ class ConvertTest : public QObject {
     for (QVariantList& r : c.rows) r.resize(c.columns.size());
     ct::writeJet(p.jet, tables);
 
-    const convert::Result r = convert::convertFile(p.jet, p.out);
+    convert::Progress last;
+    const convert::Result r = convert::convertFile(p.jet, p.out, [&](const convert::Progress& pr) {
+      last = pr;
+      return true;
+    });
     QVERIFY2(r.status == convert::Result::Done, qPrintable(r.error));
+    // Rows not imported were read all the same: the progress bar ends full.
+    QCOMPARE(last.done, last.total);
     const convert::TableReport& st = r.report.tables[0];
     QCOMPARE(st.rows, 2);
     QCOMPARE(st.leftOut, QStringList{QStringLiteral("旧メモ")});
@@ -244,6 +250,8 @@ class ConvertTest : public QObject {
     QTest::newRow("Jet header, garbage after") << "garbage" << "壊れています";
     QTest::newRow("no setting table") << "foreign" << "このプログラムのデータファイルではありません";
     QTest::newRow("new file exists") << "exists" << "すでにあります";
+    QTest::newRow("no such file") << "missing" << "ファイルがありません。";
+    QTest::newRow("a folder") << "folder" << "ファイルではなくフォルダーです。";
     QTest::newRow("locked by another program") << "locked" << "ほかのプログラムで使用中";
   }
   void refusesBadInputAndChangesNothing() {
@@ -259,6 +267,16 @@ class ConvertTest : public QObject {
     if (kind == QLatin1String("text")) jet = "コード,名前\n1,佐藤\n";
     if (kind == QLatin1String("garbage"))
       for (qsizetype i = 4096 * 2; i < jet.size(); ++i) jet[i] = char((i * 7919) & 0xFF);
+    if (kind == QLatin1String("missing") || kind == QLatin1String("folder")) {
+      // Named in Japanese, with no system text in English.
+      if (kind == QLatin1String("folder")) QVERIFY(QDir().mkdir(p.jet));
+      const QStringList before = p.entries();
+      const convert::Result r = convert::convertFile(p.jet, p.out);
+      QCOMPARE(r.status, convert::Result::Failed);
+      QCOMPARE(r.error, message);
+      QCOMPARE(p.entries(), before);
+      return;
+    }
     QFile f(p.jet);
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(jet) == jet.size());
     f.close();
@@ -367,6 +385,11 @@ class ConvertTest : public QObject {
     QCOMPARE(mk.exitCode(), 1);
     QVERIFY(QString::fromUtf8(mk.readAllStandardError()).contains(QStringLiteral("上書きはしません")));
     QCOMPARE(ct::bytes(p.out), made);
+    // An empty name (an unset shell variable) is wrong usage, not a folder.
+    mk.start(ct::binary(QStringLiteral("ashimemo-mkdata")), {QStringLiteral("--import"), p.jet, QString()});
+    QVERIFY(mk.waitForFinished(30000));
+    QCOMPARE(mk.exitCode(), 2);
+    QVERIFY(QString::fromUtf8(mk.readAllStandardError()).startsWith(QStringLiteral("使い方:")));
   }
 
   // A full disk and a read-only folder, in a private mount namespace.

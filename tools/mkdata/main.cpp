@@ -8,6 +8,7 @@
 #include "data/clock.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
+#include "data/safefile.h"
 #include "data/schema.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,10 @@ void say(FILE* to, const QString& text) { std::fprintf(to, "%s\n", text.toLocal8
 // Every copy beside DIR/Setting.MDB, newest first: date and time, size,
 // settings count and whether it checks out now.
 int listBackups(const QString& dir) {
+  if (!QFileInfo(dir).isDir()) {
+    say(stderr, QStringLiteral("フォルダー「%1」がありません。").arg(dir));
+    return 1;
+  }
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
   const QList<backup::Copy> copies = backup::copies(dataFile);
   if (copies.isEmpty()) {
@@ -39,7 +44,12 @@ int listBackups(const QString& dir) {
     const QString settings = check.ok
         ? QStringLiteral("セッティング %1件").arg(locale.toString(check.rowCounts.value(schema::kSettings)))
         : QStringLiteral("セッティング -");
-    const QString verdict = check.ok ? QStringLiteral("検査OK") : QStringLiteral("検査NG（%1）").arg(QString(check.problem).replace(u'\n', u' '));
+    QString verdict = QStringLiteral("検査OK");
+    // The Access-format original kept by a conversion is whole, only not ours.
+    if (!check.ok && safefile::isJetFile(c.path))
+      verdict = QStringLiteral("Access 形式の元のファイル（--import で変換できます）");
+    else if (!check.ok)
+      verdict = QStringLiteral("検査NG（%1）").arg(QString(check.problem).replace(u'\n', u' '));
     say(stdout, QStringLiteral("%1  %2  %3 KB  %4  %5  %6")
                     .arg(c.when.toString(QStringLiteral("yyyy/MM/dd HH:mm")), kind,
                          locale.toString((QFileInfo(c.path).size() + 1023) / 1024), settings, verdict,
@@ -57,6 +67,11 @@ int restoreBackup(const QString& copy, const QString& dir) {
   if (!QFileInfo(source).isFile()) source = QDir(safefile::backupFolder(dataFile)).filePath(copy);
   if (!QFileInfo(source).isFile()) {
     say(stderr, QStringLiteral("バックアップ「%1」がありません。").arg(copy));
+    return 1;
+  }
+  if (safefile::isJetFile(source)) {
+    say(stderr, QStringLiteral("「%1」は Access 形式の元のファイルのため、復元できません。"
+                               "ashimemo-mkdata --import で新しいファイルに変換してください。").arg(copy));
     return 1;
   }
   QLockFile folderLock(safefile::folderLockPath(dataFile));
