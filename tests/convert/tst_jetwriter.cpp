@@ -68,9 +68,9 @@ class JetWriterTest : public QObject {
     QCOMPARE(QString::fromUtf8(ct::mdb(QStringLiteral("mdb-tables"), {QStringLiteral("-1"), file})),
              QStringLiteral("型見本\nセッティング\n"));
 
-    const QList<QByteArray> lines = ct::mdb(QStringLiteral("mdb-json"), {QStringLiteral("-T"), QStringLiteral("%Y%m%d"), file, QStringLiteral("型見本")})
-                                        .split('\n');
-    QCOMPARE(lines.size(), 5);  // four rows and the final newline
+    const QByteArray json = ct::mdb(QStringLiteral("mdb-json"), {QStringLiteral("-T"), QStringLiteral("%Y%m%d"), file, QStringLiteral("型見本")});
+    const QList<QByteArray> lines = json.split('\n');
+    QVERIFY2(lines.size() == 5, json.constData());  // four rows and the final newline
     QVariantMap first = QJsonDocument::fromJson(lines[0]).object().toVariantMap();
     QCOMPARE(first.value(QStringLiteral("文字")).toString(), kSpecial);
     QCOMPARE(first.value(QStringLiteral("長文")).toString(), QStringLiteral("短いメモ"));

@@ -22,7 +22,7 @@ installed=1
 aptget install --no-install-recommends "$deb"
 [ -x /usr/bin/ashimemo-launcher ] && [ -f /usr/share/applications/ashimemo.desktop ] || fail "not installed"
 
-start_xvfb 240
+start_xvfb
 starts /usr/bin/ashimemo-launcher /usr/share/ashimemo
 snapshot() { (cd "$folder" && find . -type f -exec sha256sum {} + | sort); }
 before=$(snapshot)

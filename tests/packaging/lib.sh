@@ -19,15 +19,14 @@ build_deb() {
   [ -f "$deb" ] || fail "no $(basename "$deb") (made: $(ls "$work/out"))"
 }
 
-# start_xvfb FIRST: a private X server on the first free display from FIRST.
+# start_xvfb: a private X server. Xvfb picks a free display itself and
+# writes its number once it accepts connections, so that servers of other
+# tests started at the same moment never collide with this one.
 start_xvfb() {
-  local n disp=""
-  for n in $(seq "$1" $(($1 + 29))); do [ -e /tmp/.X11-unix/X$n ] || { disp=$n; break; }; done
-  [ -n "$disp" ] || fail "no free X display"
-  Xvfb :$disp -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
-  export DISPLAY=:$disp
-  for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$disp ] && return 0; sleep 0.1; done
-  fail "Xvfb did not start"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>"$work/xvfb.log" & xvfb=$!
+  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || fail "Xvfb did not start: $(tail -3 "$work/xvfb.log")"
+  export DISPLAY=:$(head -1 "$work/display")
 }
 
 # launch LAUNCHER HOME LOG: starts the launcher as the menu would, with the

@@ -55,6 +55,6 @@ lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian
 grep "^W:" "$work/lintian.log"
 echo "PASS: $(basename "$deb") built and checked"
 
-start_xvfb 210
+start_xvfb
 starts "$root/usr/bin/ashimemo-launcher" "$root/usr/share/ashimemo"
 exit 0

@@ -69,7 +69,10 @@ QByteArray mdb(const QString& tool, const QStringList& args) {
   env.insert(QStringLiteral("MDB_JET3_CHARSET"), QStringLiteral("CP932"));
   p.setProcessEnvironment(env);
   p.start(tool, args);
-  if (!p.waitForFinished(60000) || p.exitCode() != 0) return QByteArray();
+  if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+    qWarning("%s failed (exit %d): %s", qPrintable(tool), p.exitCode(), p.readAllStandardError().constData());
+    return QByteArray();
+  }
   return p.readAllStandardOutput();
 }
 

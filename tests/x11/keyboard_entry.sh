@@ -12,16 +12,19 @@ work=$(mktemp -d)
 trap 'kill $app $xvfb 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 "$bin/ashimemo-mkdata" --sample Setting.MDB >/dev/null || exit 1
-for n in $(seq 120 169); do [ -e /tmp/.X11-unix/X$n ] || { disp=$n; break; }; done
-Xvfb :$disp -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
-export DISPLAY=:$disp
-for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$disp ] && break; sleep 0.1; done
+# Xvfb picks a free display itself and writes its number once it accepts
+# connections, so that servers started by other tests at the same moment or
+# stale lock files of killed servers never collide with this one.
+Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>"$work/xvfb.log" & xvfb=$!
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start: $(tail -3 "$work/xvfb.log")"; exit 1; }
+export DISPLAY=:$(head -1 "$work/display")
 unset QT_QPA_PLATFORM
 export TMPDIR=$work
-"$bin/ashimemo" >/dev/null 2>&1 & app=$!
+"$bin/ashimemo" >/dev/null 2>"$work/ashimemo.log" & app=$!
 win=""
 for _ in $(seq 100); do win=$(xdotool search --onlyvisible --pid $app 2>/dev/null | tail -1); [ -n "$win" ] && break; sleep 0.1; done
-[ -n "$win" ] || { echo "FAIL: the main window did not appear"; exit 1; }
+[ -n "$win" ] || { echo "FAIL: the main window did not appear: $(tail -3 "$work/ashimemo.log")"; exit 1; }
 sleep 1
 xdotool windowfocus --sync "$win" 2>/dev/null
 keys() { for k in "$@"; do xdotool key --delay 80 "$k"; sleep 0.2; done; }
