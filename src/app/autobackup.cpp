@@ -3,10 +3,10 @@
 #include "data/clock.h"
 #include "data/database.h"
 #include "screens/messages.h"
+#include "screens/progresswindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -55,10 +55,10 @@ void AutoBackup::done() {
 
 void AutoBackup::waitForCopy() {
   if (!worker_) return;
-  QProgressDialog progress(QStringLiteral("データファイルのバックアップを作成しています…"), QString(), 0, 0);
+  ProgressWindow progress(QStringLiteral("データファイルのバックアップを作成しています…"), QString(), 0, 0);
   progress.setWindowTitle(kTitle);
   progress.setWindowModality(Qt::ApplicationModal);
-  progress.setCancelButton(nullptr);
+  progress.refuseCancel();
   progress.setMinimumWidth(360);
   progress.resize(progress.sizeHint());
   QTimer::singleShot(400, &progress, &QWidget::show);

@@ -3,12 +3,12 @@
 #include "convert/convert.h"
 #include "data/clock.h"
 #include "screens/messages.h"
+#include "screens/progresswindow.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QPointer>
-#include <QProgressDialog>
 #include <QThread>
 
 #include <atomic>
@@ -28,7 +28,7 @@ JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
     return JetStart::Declined;
 
   convert::prepareEnvironment();
-  QProgressDialog dialog(QStringLiteral("変換の準備をしています…"), QStringLiteral("中止"), 0, 0, parent);
+  ProgressWindow dialog(QStringLiteral("変換の準備をしています…"), QStringLiteral("中止"), 0, 0, parent);
   dialog.setObjectName(QStringLiteral("変換"));
   dialog.setWindowTitle(kTitle);
   dialog.setWindowModality(Qt::ApplicationModal);
@@ -39,7 +39,7 @@ JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
 
   std::atomic<bool> cancelled{false};
   QObject::connect(&dialog, &QProgressDialog::canceled, [&] { cancelled = true; });
-  QPointer<QProgressDialog> shown(&dialog);
+  QPointer<ProgressWindow> shown(&dialog);
   QString lastStep;
   // Runs in the worker; the dialog is updated in the main thread.
   auto progress = [&](const convert::Progress& p) {
@@ -51,7 +51,7 @@ JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
         Msg::logEvent(QStringLiteral("conversion step\t") + p.step);
       }
       if (p.finishing) {
-        shown->setCancelButton(nullptr);
+        shown->refuseCancel();
       } else if (p.total > 0) {
         shown->setMaximum(int(qMin<qint64>(p.total, 1 << 30)));
         shown->setValue(int(qMin(p.done, p.total)));

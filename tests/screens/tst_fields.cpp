@@ -3,6 +3,7 @@
 // main-keyboard keys; the key-code translation; highlight colours; names.
 #include "screens/fields.h"
 #include "screens/keys.h"
+#include "screens/progresswindow.h"
 #include "support/fixture.h"
 #include "support/testmain.h"
 
@@ -12,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 class FieldsTest : public QObject {
@@ -151,6 +153,23 @@ class FieldsTest : public QObject {
     nameControl(combo, QStringLiteral("ユーザー"));
     QCOMPARE(combo->accessibleDescription(), QStringLiteral("ユーザー"));
     QCOMPARE(combo->lineEdit()->accessibleName(), QStringLiteral("ユーザー"));
+  }
+  // Work that can no longer be stopped keeps its window: Esc and the close
+  // box neither hide it nor count as a cancel. Before that they cancel.
+  void progressWindowStaysWhileTheWorkCannotBeStopped() {
+    ProgressWindow progress(QStringLiteral("変換しています…"), QStringLiteral("中止"), 0, 0);
+    QVERIFY(showAndActivate(&progress));
+    progress.refuseCancel();
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    QVERIFY(!progress.close());
+    QVERIFY(progress.isVisible());
+    QVERIFY(!progress.wasCanceled());
+    QVERIFY(!progress.findChild<QPushButton*>());
+
+    ProgressWindow cancellable(QStringLiteral("変換しています…"), QStringLiteral("中止"), 0, 0);
+    QVERIFY(showAndActivate(&cancellable));
+    QTest::keyClick(&cancellable, Qt::Key_Escape);
+    QVERIFY(cancellable.wasCanceled());
   }
 };
 

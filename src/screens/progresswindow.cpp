@@ -1,0 +1,25 @@
+#include "screens/progresswindow.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+void ProgressWindow::refuseCancel() {
+  refused_ = true;
+  setCancelButton(nullptr);
+}
+
+void ProgressWindow::keyPressEvent(QKeyEvent* event) {
+  if (refused_ && event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QProgressDialog::keyPressEvent(event);
+}
+
+void ProgressWindow::closeEvent(QCloseEvent* event) {
+  if (refused_) {
+    event->ignore();
+    return;
+  }
+  QProgressDialog::closeEvent(event);
+}
