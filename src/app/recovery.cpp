@@ -3,11 +3,11 @@
 #include "data/backup.h"
 #include "data/clock.h"
 #include "data/datafile.h"
+#include "data/numfmt.h"
 #include "data/schema.h"
 #include "screens/messages.h"
 
 #include <QFileInfo>
-#include <QLocale>
 
 namespace {
 const QString kTitle = QStringLiteral("Ashimemo");
@@ -16,7 +16,7 @@ QString question(const backup::Found& found, bool fileThere) {
   QString text = QStringLiteral("バックアップから「Setting.MDB」を復元しますか？\n\n"
                                 "最新のバックアップ：%1 作成（セッティング %2件）")
                      .arg(found.copy.when.toString(QStringLiteral("yyyy年M月d日 H:mm")),
-                          QLocale(QLocale::Japanese).toString(found.check.rowCounts.value(schema::kSettings)));
+                          numfmt::format(double(found.check.rowCounts.value(schema::kSettings)), u"#,##0"));
   if (fileThere)
     text += QStringLiteral("\n\n使用できないファイルは「%1」フォルダーに「Setting-%2-…」の名前で残します。")
                 .arg(safefile::kBackupFolderName, backup::kUnusableLabel);

@@ -334,8 +334,8 @@ static bool buildFrom(JetSource& jet, const QString& temp, const ProgressFn& pro
     if (jet.rowsRead() < jet.declaredRows()) {
       result->error = QStringLiteral("表「%1」の %2 行のうち %3 行しか読めません。ファイルが途中で切れているか、壊れています。")
                           .arg(t.name)
-                          .arg(jet.declaredRows())
-                          .arg(jet.rowsRead());
+                          .arg(numfmt::format(double(jet.declaredRows()), u"#,##0"),
+                               numfmt::format(double(jet.rowsRead()), u"#,##0"));
       return false;
     }
     report.tables << tr;

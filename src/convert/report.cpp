@@ -1,14 +1,14 @@
 // The conversion report as the user reads it.
 #include "convert/convert.h"
+#include "data/numfmt.h"
 
 #include <QDir>
-#include <QLocale>
 
 namespace convert {
 
 namespace {
 
-QString count(qint64 n) { return QLocale(QLocale::Japanese).toString(n); }
+QString count(qint64 n) { return numfmt::format(double(n), u"#,##0"); }
 
 // "a、b、c ほか N 件" with at most `limit` items named (0: all).
 QString listed(const QStringList& items, int limit) {
