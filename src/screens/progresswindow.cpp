@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QProgressBar>
 
 void ProgressWindow::refuseCancel() {
   refused_ = true;
@@ -22,4 +23,10 @@ void ProgressWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   QProgressDialog::closeEvent(event);
+}
+
+void ProgressWindow::showEvent(QShowEvent* event) {
+  if (auto* bar = findChild<QProgressBar*>(); bar && bar->accessibleName().isEmpty())
+    bar->setAccessibleName(QStringLiteral("進行状況"));
+  QProgressDialog::showEvent(event);
 }

@@ -15,6 +15,8 @@ class ProgressWindow : public QProgressDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // Names the bar for assistive technology ("進行状況"), which Qt leaves unnamed.
+  void showEvent(QShowEvent* event) override;
 
  private:
   bool refused_ = false;

@@ -13,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -159,6 +160,7 @@ class FieldsTest : public QObject {
   void progressWindowStaysWhileTheWorkCannotBeStopped() {
     ProgressWindow progress(QStringLiteral("変換しています…"), QStringLiteral("中止"), 0, 0);
     QVERIFY(showAndActivate(&progress));
+    QCOMPARE(progress.findChild<QProgressBar*>()->accessibleName(), QStringLiteral("進行状況"));
     progress.refuseCancel();
     QTest::keyClick(&progress, Qt::Key_Escape);
     QVERIFY(!progress.close());
