@@ -4,6 +4,7 @@
 // its title, a button its caption; inputs, lists, grids and check boxes have
 // names; caption labels name their fields; no editable list completes typing.
 #include "app/mainwindow.h"
+#include "mainwindowtest.h"
 #include "data/clock.h"
 #include "settings/settingform.h"
 #include "support/fixture.h"
@@ -126,9 +127,8 @@ class AccessibilityTest : public QObject {
                              "(5, 'ハチロク', '20261201', 1, 1)"));
     dir->exec(QStringLiteral("INSERT INTO アライメントマスタ (コード, 登録名) VALUES (1, 'AE86 純正'), (2, 'AE86 競技')"));
     dir->exec(QStringLiteral("INSERT INTO アライメント (コード, アライメントコード) VALUES (5, '0001')"));
-    window = std::make_unique<Setting>();
-    window->startUp();
-    QVERIFY(showAndActivate(window.get()));
+    window = startMainWindow();
+    QVERIFY(window);
   }
   void cleanup() {
     QCOMPARE(dir->messages.unexpected, 0);

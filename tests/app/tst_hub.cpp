@@ -2,6 +2,7 @@
 // main window carries on when it closes. The setting list hands a code back,
 // the setting copy dialog stores what the main window shows.
 #include "app/mainwindow.h"
+#include "mainwindowtest.h"
 #include "printing/displaylist.h"
 #include "printing/prninf.h"
 #include "printing/sheetscreen.h"
@@ -63,9 +64,8 @@ class HubTest : public QObject {
         "(5, '五', '20261201', 1, 1, '650'), (3, '三', '20261201', 0, 0, ''), (9, '九', '20250101', 7, 42, ''), "
         "(4, '四', '20261130', 2, 1, '')"));
     dir->exec(QStringLiteral("INSERT INTO アライメント (コード, アライメントコード) VALUES (5, '0001')"));
-    window = std::make_unique<Setting>();
-    window->startUp();
-    QVERIFY(showAndActivate(window.get()));
+    window = startMainWindow();
+    QVERIFY(window);
   }
   void cleanup() {
     QCOMPARE(dir->messages.unexpected, 0);

@@ -2,6 +2,7 @@
 // typed, Enter and Esc through the fields, buttons clicked, and what is then
 // on the screen and in the table.
 #include "app/mainwindow.h"
+#include "mainwindowtest.h"
 #include "data/clock.h"
 #include "data/database.h"
 #include "data/datafile.h"
@@ -91,10 +92,9 @@ class SettingEntryTest : public QObject {
     dir = std::make_unique<DataDir>();
     addProducts(*dir);
     dir->exec(QStringLiteral("INSERT INTO ユーザー (コード, 名前) VALUES (3, '佐藤　一郎'), (12, '鈴木')"));
-    window = std::make_unique<Setting>();
+    window = startMainWindow();
+    QVERIFY(window);
     form = window->form();
-    window->startUp();
-    QVERIFY(showAndActivate(window.get()));
   }
   void cleanup() {
     QCOMPARE(dir->messages.unexpected, 0);
