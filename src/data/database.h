@@ -9,12 +9,16 @@
 #include <QString>
 #include <QVariant>
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
 class QSqlDatabase;
 class QSqlQuery;
 class QSqlError;
+class Engine;
+struct ServerUrl;
+enum class ServerOpen;
 
 // An engine error: locked, corrupt, read-only file, missing table or field.
 // `message` is a Japanese sentence for the user; `detail` the engine's text.
@@ -45,12 +49,29 @@ class Database {
   // itself is unusable (not a data file, damaged, a table missing) rather
   // than locked or read-only. Nothing is written to the file.
   static OpenResult open(const QString& path, QString* error = nullptr, bool* damaged = nullptr);
+  // Opens the records on a PostgreSQL server instead (see server.h for the
+  // results and `password`). When the database lacks a table or field of
+  // ours, `missing` names it and the result is Refused. Nothing is created.
+  static ServerOpen openServer(const ServerUrl& url, const QString& password, QString* detail = nullptr,
+                               QString* missing = nullptr);
   static void close();
   static bool isOpen();
+  // The open data file; empty on a server.
   static QString path();
+  // Whether the records are on a server, and what messages call their place
+  // (the file's path, or "USER@HOST:PORT/DBNAME"). For start-up and the
+  // copies only: the screens work the same on both.
+  static bool onServer();
+  static QString place();
+  // The engine of the open records, for a reading on a worker thread.
+  static std::shared_ptr<const Engine> engine();
+
   static QSqlDatabase connection();
   // Name of the second connection used by the bound list grids.
   static QString listConnectionName();
+  // Every row of a query on that connection (a page of a list grid), with
+  // the result's column names. Throws DbError.
+  static void readList(const QString& sql, QStringList* columns, std::vector<std::vector<QVariant>>* rows);
 
   // The first two columns of every row of a query, as (number, trimmed
   // text): the drop-down lists of codes and names, read straight from the
@@ -58,11 +79,12 @@ class Database {
   static QList<std::pair<double, QString>> codesAndNames(const QString& sql);
 
   // Every row of a query, read straight from the engine through a read-only
-  // connection of its own to `file` (the open data file), closed before it
-  // returns: the list search reads a whole list at once, also from a worker
-  // thread. `columns` receives the result's column names. When `stop` turns
-  // true the reading ends early with the rows read so far. Throws DbError.
-  static std::vector<std::vector<QVariant>> readAll(const QString& file, const QString& sql,
+  // connection of its own to the records of `engine` (Database::engine()),
+  // closed before it returns: the list search reads a whole list at once,
+  // also from a worker thread. `columns` receives the result's column names.
+  // When `stop` turns true the reading ends early with the rows read so far.
+  // Throws DbError.
+  static std::vector<std::vector<QVariant>> readAll(const std::shared_ptr<const Engine>& engine, const QString& sql,
                                                     QStringList* columns = nullptr,
                                                     const std::atomic<bool>* stop = nullptr);
 
