@@ -1,5 +1,6 @@
 #include "firststart.h"
 
+#include "data/appconfig.h"
 #include "data/backup.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
@@ -39,7 +40,11 @@ Outcome prepare(const QString& folder, const QString& pictureDir) {
   // would write somewhere the user did not choose.
   // Nor when a checked copy of a lost data file is there: the program then
   // offers to put it back, which a new, empty file would hide.
-  if (!QFileInfo(data).isSymLink() && !QFileInfo::exists(data) && !backup::newestGoodCopy(data).found) {
+  // Nor in a folder whose "Ashimemo.ini" names a server (or cannot be read):
+  // the records are on the server.
+  const AppConfig config = readAppConfig(folder);
+  const bool onServer = config.present && (!config.serverUrl.isEmpty() || !config.error.isEmpty());
+  if (!onServer && !QFileInfo(data).isSymLink() && !QFileInfo::exists(data) && !backup::newestGoodCopy(data).found) {
     QString why;
     out.createdDataFile = createDataFile(data, false, &why);
     // Another start may have made it at the same moment; that one is kept.

@@ -9,13 +9,16 @@ class QWidget;
 class DbError;
 
 struct MessageRequest {
-  enum class Buttons { Ok, YesNo };
+  // Password: a hidden-text field with OK and キャンセル; OK returns true
+  // and puts the text in `input`.
+  enum class Buttons { Ok, YesNo, Password };
   enum class Icon { None, Critical };
   QWidget* parent = nullptr;
   QString title;
   QString text;
   Buttons buttons = Buttons::Ok;
   Icon icon = Icon::None;
+  QString* input = nullptr;
 };
 
 class MessageSeam {
@@ -34,6 +37,9 @@ void refuse(QWidget* parent, const QString& title, const QString& text);
 void notice(QWidget* parent, const QString& title, const QString& text);
 // Yes/No, no icon, where the answer is not used.
 void noticeYesNo(QWidget* parent, const QString& title, const QString& text);
+// Asks for a password (shown as dots, kept only in `password`); false when
+// the user cancelled.
+bool askPassword(QWidget* parent, const QString& title, const QString& text, QString* password);
 // An engine error: critical icon, OK, the error's Japanese text.
 void dbError(QWidget* parent, const QString& title, const DbError& error);
 

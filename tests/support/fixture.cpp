@@ -87,8 +87,10 @@ void adminExec(const QString& sql) {
   if (!q.exec(sql)) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
 }
 
+}  // namespace
+
 // Our tables in a new database; later databases are copies of that one.
-QString newServerDatabase() {
+QString newServerDatabaseWithTables() {
   static int made = 0;
   static const QString tables = [] {
     const QString name = QStringLiteral("fixture_tables");
@@ -111,14 +113,13 @@ QString newServerDatabase() {
   adminExec(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(name, tables));
   return name;
 }
-}  // namespace
 
 DataDir::DataDir(bool open) : oldDir_(QDir::currentPath()) {
   QDir::setCurrent(dir_.path());
   InitMonthDays();
   QString error;
   if (onServer()) {
-    database_ = newServerDatabase();
+    database_ = newServerDatabaseWithTables();
     ServerUrl url;
     parseServerUrl(PgServer::instance().url(database_), &url);
     QString missing;

@@ -74,6 +74,10 @@ class DataDir {
   QString database_;
 };
 
+// A new database on the executable's private PostgreSQL server holding our
+// empty tables and the version row; returns its name.
+QString newServerDatabaseWithTables();
+
 // Skips a test that is about the data file itself when the records are on
 // the server.
 #define FILE_ONLY()                                                    \
