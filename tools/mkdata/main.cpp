@@ -3,7 +3,10 @@
 // ashimemo-mkdata --import JETFILE NEWFILE: converts a Jet-format file.
 // ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB.
 // ashimemo-mkdata --restore COPY DIR: puts a copy in place of DIR/Setting.MDB.
+// ashimemo-mkdata --to-server FILE URL: a data file's records into a server.
+// ashimemo-mkdata --from-server URL FILE: a server's records into a new file.
 #include "convert/importcommand.h"
+#include "convert/servercommand.h"
 #include "data/backup.h"
 #include "data/clock.h"
 #include "data/datafile.h"
@@ -95,7 +98,9 @@ int usage() {
   say(stderr, QStringLiteral("使い方: ashimemo-mkdata [--sample] ファイル名\n"
                              "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
                              "        ashimemo-mkdata --backups フォルダー\n"
-                             "        ashimemo-mkdata --restore バックアップ フォルダー"));
+                             "        ashimemo-mkdata --restore バックアップ フォルダー\n"
+                             "        ashimemo-mkdata --to-server データファイル postgresql://ユーザー名@サーバー名:ポート番号/データベース名\n"
+                             "        ashimemo-mkdata --from-server postgresql://ユーザー名@サーバー名:ポート番号/データベース名 新しいファイル"));
   return 2;
 }
 
@@ -105,6 +110,8 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
   if (args.value(0) == QLatin1String("--import")) return convert::runImportCommand(args.mid(1));
+  if (args.value(0) == QLatin1String("--to-server")) return convert::runToServerCommand(args.mid(1));
+  if (args.value(0) == QLatin1String("--from-server")) return convert::runFromServerCommand(args.mid(1));
   if (args.value(0) == QLatin1String("--backups")) return args.size() == 2 ? listBackups(args[1]) : usage();
   if (args.value(0) == QLatin1String("--restore")) return args.size() == 3 ? restoreBackup(args[1], args[2]) : usage();
   const bool sample = args.removeAll(QStringLiteral("--sample")) > 0;
