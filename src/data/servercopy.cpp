@@ -129,7 +129,8 @@ class FileReader {
     }
   }
   QString open(const QString& path) {
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+    // Used by one thread only: no locking of its own.
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK ||
         sqlite3_busy_timeout(db_, 3000) != SQLITE_OK || sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
       return engine();
     for (const schema::Table& t : schema::tables()) {
@@ -183,17 +184,21 @@ QString appendValue(QByteArray& out, sqlite3_stmt* st, int i, schema::Type type)
   }
   const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
   const int size = sqlite3_column_bytes(st, i);
+  int from = 0;  // the start of the run of plain bytes not yet appended
   for (int k = 0; k < size; ++k) {
-    const char c = text[k];
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
+    const char* escaped = nullptr;
+    switch (text[k]) {
+      case '\\': escaped = "\\\\"; break;
+      case '\t': escaped = "\\t"; break;
+      case '\n': escaped = "\\n"; break;
+      case '\r': escaped = "\\r"; break;
       case '\0': return QStringLiteral("文字 NUL を含んでいます");
-      default: out += c;
+      default: continue;
     }
+    out.append(text + from, k - from).append(escaped);
+    from = k + 1;
   }
+  out.append(text + from, size - from);
   return {};
 }
 
@@ -410,8 +415,6 @@ Result toServer(const QString& file, const ServerUrl& url, const QString& passwo
     r.problem = withEngineDetail(target + QStringLiteral("への書き込みを確定できませんでした。何も変更していません。"), e);
     return r;
   }
-  // Fresh statistics, so that the first lists and searches are planned well.
-  run(conn, "ANALYZE");
   r.ok = true;
   r.rowCounts = counts;
   return r;
