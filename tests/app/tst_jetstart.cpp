@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QTest>
@@ -74,6 +75,79 @@ class JetStartTest : public QObject {
              (QStringList{QStringLiteral("messages.log"), QStringLiteral("Setting.MDB")}));
   }
 
+  // A wrong password or Cancel changes nothing; the right one converts.
+  void databasePasswordIsAskedForAtStartUp() {
+    ct::ChildProgram run;
+    jetfile::Options o;
+    o.password = QStringLiteral("ひみつ");
+    QVERIFY(jetfile::write(run.file(kDataFileName), jetdata::filled(3, 2, 2, 1, 1), o));
+    const QByteArray original = ct::bytes(run.file(kDataFileName));
+    QProcess* p = run.start(this, QStringLiteral("yes,password:ひみつ7,cancel"));
+    QVERIFY(p->waitForFinished(20000));
+    QCOMPARE(p->exitCode(), 1);
+    const QString ask = QStringLiteral("Ashimemo\t「Setting.MDB」にはデータベースパスワードが設定されています。\\n"
+                                       "Microsoft Access で設定したパスワードを入力してください。\tPassword\tNone");
+    QCOMPARE(run.lines(), (QStringList{kQuestion, ask, QStringLiteral("Ashimemo\tパスワードが違います。もう一度入力してください。\tOK\tCritical"), ask,
+                                       QStringLiteral("Ashimemo\t変換を中止しました。「Setting.MDB」は元のままです。\\nプログラムを終了します。\tOK\tNone")}));
+    QCOMPARE(ct::bytes(run.file(kDataFileName)), original);
+    QVERIFY(!QFileInfo::exists(run.file(QStringLiteral("バックアップ"))));
+
+    QFile::remove(run.log);
+    p = run.start(this, QStringLiteral("yes,password:ひみつ"));
+    QVERIFY(run.waitForLine(QStringLiteral("main window shown")));
+    p->kill();
+    p->waitForFinished();
+    QVERIFY(safefile::checkDataFile(run.file(kDataFileName)).ok);
+    QCOMPARE(ct::bytes(run.file(QStringLiteral("バックアップ/") + backups(run.work.path()).value(0))), original);
+  }
+
+  // Access's lock file: the users it lists are named, No changes nothing,
+  // and only a second Yes (after closing Access) converts.
+  void accessLockFileAsksToCloseAccessFirst() {
+    ct::ChildProgram run;
+    ct::writeJet(run.file(kDataFileName), jetdata::filled(3, 2, 2, 1, 1));
+    QVERIFY(jetfile::writeLockFile(run.file(QStringLiteral("Setting.ldb")), {{QStringLiteral("WORKSHOP-PC"), QStringLiteral("Admin")},
+                                                                        {QStringLiteral("事務所"), QStringLiteral("佐藤")}}));
+    const QByteArray original = ct::bytes(run.file(kDataFileName));
+    QProcess* p = run.start(this, QStringLiteral("yes,no"));
+    QVERIFY(p->waitForFinished(20000));
+    QCOMPARE(p->exitCode(), 1);
+    const QStringList l = run.lines();
+    QCOMPARE(l.size(), 3);
+    QVERIFY2(l[1].contains(QStringLiteral("（ロックファイル「Setting.ldb」: WORKSHOP-PC の Admin、事務所 の 佐藤）")) &&
+                 l[1].contains(QStringLiteral("Access を閉じてから「はい」を押してください。")) &&
+                 l[1].contains(QStringLiteral("残ったロックファイルなら、削除してかまいません。")) && l[1].endsWith(QStringLiteral("\tYesNo\tNone")),
+             qPrintable(l[1]));
+    QVERIFY(l[2].contains(QStringLiteral("変換しませんでした。「Setting.MDB」は元のままです。")));
+    QCOMPARE(ct::bytes(run.file(kDataFileName)), original);
+
+    QFile::remove(run.log);
+    p = run.start(this, QStringLiteral("yes,yes"));
+    QVERIFY(run.waitForLine(QStringLiteral("main window shown")));
+    p->kill();
+    p->waitForFinished();
+    QVERIFY(safefile::checkDataFile(run.file(kDataFileName)).ok);
+  }
+
+  // Through a symbolic link, the file it leads to is converted and the link
+  // stays; the original is kept beside the link.
+  void aLinkedDataFileIsConvertedWhereItLeads() {
+    ct::ChildProgram run;
+    QTemporaryDir share;
+    const QString target = share.filePath(QStringLiteral("実体.MDB"));
+    ct::writeJet(target, jetdata::filled(3, 2, 2, 1, 1));
+    const QByteArray original = ct::bytes(target);
+    QVERIFY(QFile::link(target, run.file(kDataFileName)));
+    QProcess* p = run.start(this, QStringLiteral("yes"));
+    QVERIFY(run.waitForLine(QStringLiteral("main window shown")));
+    p->kill();
+    p->waitForFinished();
+    QCOMPARE(QFileInfo(run.file(kDataFileName)).symLinkTarget(), target);
+    QVERIFY(safefile::checkDataFile(target).ok);
+    QCOMPARE(ct::bytes(run.file(QStringLiteral("バックアップ/") + backups(run.work.path()).value(0))), original);
+    QCOMPARE(QDir(share.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList{QStringLiteral("実体.MDB")});
+  }
+
   void readOnlyFolderIsRefusedAtStartUp() {
     ct::ChildProgram run;
     const QString folder = run.file(QStringLiteral("data"));
@@ -98,7 +172,13 @@ class JetStartTest : public QObject {
   // SIGKILL after each step the program logs and at timed moments: the file
   // at Setting.MDB is always the untouched Jet file or the finished new one,
   // and once the new one is in place the original is kept.
+  void killAtAnyMomentLeavesOneWholeFile_data() {
+    QTest::addColumn<bool>("linked");
+    QTest::newRow("file") << false;
+    QTest::newRow("symbolic link") << true;
+  }
   void killAtAnyMomentLeavesOneWholeFile() {
+    QFETCH(bool, linked);
     QTemporaryDir source;
     const QString jet = source.filePath(QStringLiteral("big.MDB"));
     ct::writeJet(jet, jetdata::filled(9999, 2000, 99, 3000, 99));
@@ -109,8 +189,10 @@ class JetStartTest : public QObject {
     int replaced = 0, kept = 0;
     for (int i = 0; i < steps.size() + 6; ++i) {
       ct::ChildProgram run;
-      const QString data = run.file(kDataFileName);
+      const QString data = linked ? source.filePath(QStringLiteral("linked.MDB")) : run.file(kDataFileName);
+      QFile::remove(data);
       QVERIFY(QFile::copy(jet, data));
+      if (linked) QVERIFY(QFile::link(data, run.file(kDataFileName)));
       QProcess* p = run.start(this, QStringLiteral("yes"));
       if (i < steps.size())
         QVERIFY(run.waitForLine(steps[i]));
@@ -118,6 +200,7 @@ class JetStartTest : public QObject {
         QTest::qWait(100 + 90 * (i - steps.size()));
       p->kill();
       p->waitForFinished();
+      if (linked) QCOMPARE(QFileInfo(run.file(kDataFileName)).symLinkTarget(), data);
       const QString problem = ct::wholeFile(data, original, 9999);
       QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("kill %1: %2").arg(i).arg(problem)));
       if (ct::bytes(data) == original) {

@@ -80,6 +80,15 @@ QList<jetfile::Table> mixedTables() {
   return tables;
 }
 
+// Runs ashimemo-mkdata with `args`; its output (both streams) in `*out`.
+int mkdata(const QStringList& args, QString* out) {
+  QProcess mk;
+  mk.start(ct::binary(QStringLiteral("ashimemo-mkdata")), args);
+  mk.waitForFinished(60000);
+  *out = QString::fromUtf8(mk.readAllStandardOutput() + mk.readAllStandardError());
+  return mk.exitCode();
+}
+
 struct Place {
   QTemporaryDir dir;
   QString jet = dir.filePath(QStringLiteral("元.MDB"));
@@ -245,7 +254,7 @@ class ConvertTest : public QObject {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
     QTest::newRow("cut off") << "cut" << "途中で切れているか、壊れています";
-    QTest::newRow("database password") << "key" << "パスワード";
+    QTest::newRow("encrypted") << "key" << "暗号化";
     QTest::newRow("not a Jet file") << "text" << "Jet 形式（Microsoft Access）のデータベースファイルではありません";
     QTest::newRow("Jet header, garbage after") << "garbage" << "壊れています";
     QTest::newRow("no setting table") << "foreign" << "このプログラムのデータファイルではありません";
@@ -367,6 +376,93 @@ class ConvertTest : public QObject {
     QCOMPARE(r.status, convert::Result::Cancelled);
     QCOMPARE(ct::bytes(data), original);
     QCOMPARE(p.entries(), QStringList{QStringLiteral("Setting.MDB")});
+  }
+
+  // Jet 4 keeps a character outside the BMP as a surrogate pair, plain or
+  // in the compressed form; libmdb's UCS-2 would make it "??". What still
+  // cannot be read is named, and the command does not end as a success.
+  void textOutsideTheBmpArrivesExactly_data() {
+    QTest::addColumn<bool>("compressed");
+    QTest::newRow("compressed") << true;
+    QTest::newRow("plain UTF-16") << false;
+  }
+  void textOutsideTheBmpArrivesExactly() {
+    QFETCH(bool, compressed);
+    Place p;
+    QList<jetfile::Table> tables = jetdata::filled(1, 2, 0, 0, 0);
+    jetfile::Table& u = *jetdata::find(tables, schema::kUsers);
+    const QString name = QStringLiteral("𠮷田 ABC"), shortMemo = QStringLiteral("𩸽の煮付け"),
+                  longMemo = QStringLiteral("𠮷野家 ").repeated(900);
+    set(u, 0, QStringLiteral("名前"), name);
+    set(u, 0, QStringLiteral("備考"), longMemo);
+    set(u, 1, QStringLiteral("名前"), QString(QChar(0xD842)) + QStringLiteral("田"));
+    set(*jetdata::find(tables, schema::kSettings), 0, QStringLiteral("FL_備考"), shortMemo);
+    jetfile::Options o;
+    o.compressText = compressed;
+    QVERIFY(jetfile::write(p.jet, tables, o));
+    QString out;
+    QCOMPARE(mkdata({QStringLiteral("--import"), p.jet, p.out}, &out), 3);
+    QCOMPARE(ct::row(p.out, schema::kUsers, 1).value(QStringLiteral("名前")).toString(), name);
+    QCOMPARE(ct::row(p.out, schema::kUsers, 1).value(QStringLiteral("備考")).toString(), longMemo);
+    QCOMPARE(ct::row(p.out, schema::kSettings, 1).value(QStringLiteral("FL_備考")).toString(), shortMemo);
+    QCOMPARE(ct::row(p.out, schema::kUsers, 2).value(QStringLiteral("名前")).toString(), QStringLiteral("\uFFFD田"));
+    QVERIFY2(out.contains(QStringLiteral("正しく読み取れなかった文字があります（「\uFFFD」にしました。元のファイルと見比べて直してください）: "
+                                         "ユーザー コード 2 の 名前\n")),
+             qPrintable(out));
+  }
+
+  void tablesLeftBehindAndAnEmptyVersionTableAreReported() {
+    Place p;
+    QList<jetfile::Table> tables = jetdata::filled(2, 0, 0, 0, 0);
+    jetdata::find(tables, schema::kVersion)->rows.clear();
+    tables << jetfile::Table{QStringLiteral("作業メモ"), {{QStringLiteral("番号"), Type::Long}, {QStringLiteral("内容"), Type::Text}},
+                             {{1, QStringLiteral("リフト点検")}, {2, QStringLiteral("工具")}, {3, QString()}}, {}, {}};
+    tables << jetfile::Table{QStringLiteral("旧設定"), {{QStringLiteral("番号"), Type::Long}}, {}, {}, {}};
+    ct::writeJet(p.jet, tables);
+    const convert::Result r = convert::convertFile(p.jet, p.out);
+    QVERIFY2(r.status == convert::Result::Done, qPrintable(r.error));
+    for (const QString& text : {r.report.text(), r.report.summary()}) {
+      QVERIFY2(text.contains(QStringLiteral("移さなかった表（このプログラムにない表）: 作業メモ（3 件）、旧設定（0 件）")), qPrintable(text));
+      QVERIFY(text.contains(QStringLiteral("・バージョン情報: 元のファイルに行がありません（新しいデータファイルのバージョン %1 を入れました）")
+                                .arg(schema::kVersionText)));
+    }
+    QCOMPARE(ct::row(p.out, schema::kVersion, 0).value(QStringLiteral("バージョン")).toString(), schema::kVersionText);
+  }
+
+  // A database password leaves the pages readable: the command converts
+  // only with the right one; Access's lock file stops it until the user
+  // says Access is closed. Every refusal leaves nothing behind.
+  void passwordAndAccessLockFileOnTheCommandLine_data() {
+    QTest::addColumn<int>("version");
+    QTest::newRow("Jet 4") << int(jetfile::Version::Jet4);
+    QTest::newRow("Jet 3") << int(jetfile::Version::Jet3);
+  }
+  void passwordAndAccessLockFileOnTheCommandLine() {
+    QFETCH(int, version);
+    Place p;
+    jetfile::Options o;
+    o.version = jetfile::Version(version);
+    o.password = QStringLiteral("ひみつ7");
+    QVERIFY(jetfile::write(p.jet, jetdata::filled(2, 1, 1, 0, 0), o));
+    QVERIFY(jetfile::writeLockFile(p.dir.filePath(QStringLiteral("元.LDB")), {{QStringLiteral("WORKSHOP-PC"), QStringLiteral("Admin")},
+                                                                          {QStringLiteral("事務所"), QStringLiteral("佐藤")}}));
+    const QStringList before = p.entries();
+    const auto import = [&](const QStringList& extra) { return QStringList{QStringLiteral("--import")} + extra + QStringList{p.jet, p.out}; };
+    const QList<QPair<QStringList, QString>> refused{
+        {{}, QStringLiteral("データベースパスワードが設定されています。パスワードを入力してください。\nデータベースパスワードを --password で指定してください。")},
+        {{QStringLiteral("--password"), QStringLiteral("ひみつ")}, QStringLiteral("データベースパスワードが違います。")},
+        {{QStringLiteral("--password=ひみつ7")},
+         QStringLiteral("Microsoft Access で開かれています（ロックファイル「元.LDB」: WORKSHOP-PC の Admin、事務所 の 佐藤）")},
+        {{QStringLiteral("--password=ひみつ7")}, QStringLiteral("--access-closed を付けると変換します")}};
+    for (const auto& [extra, message] : refused) {
+      QString out;
+      QCOMPARE(mkdata(import(extra), &out), 1);
+      QVERIFY2(out.contains(message), qPrintable(out));
+      QCOMPARE(p.entries(), before);
+    }
+    QString out;
+    QCOMPARE(mkdata(import({QStringLiteral("--password"), QStringLiteral("ひみつ7"), QStringLiteral("--access-closed")}), &out), 0);
+    QCOMPARE(ct::codes(p.out, schema::kSettings), (QStringList{"1", "2"}));
   }
 
   void importCommandPrintsTheReportAndRefusesToOverwrite() {

@@ -1,6 +1,7 @@
 // ashimemo-mkdata [--sample] FILE: creates a new, empty data file (or one
 // with sample records). Never overwrites an existing file.
-// ashimemo-mkdata --import JETFILE NEWFILE: converts a Jet-format file.
+// ashimemo-mkdata --import [--password PW] [--access-closed] JETFILE NEWFILE:
+// converts a Jet-format file.
 // ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB.
 // ashimemo-mkdata --restore COPY DIR: puts a copy in place of DIR/Setting.MDB.
 #include "convert/importcommand.h"
@@ -93,7 +94,7 @@ int restoreBackup(const QString& copy, const QString& dir) {
 
 int usage() {
   say(stderr, QStringLiteral("使い方: ashimemo-mkdata [--sample] ファイル名\n"
-                             "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
+                             "        ashimemo-mkdata --import [--password パスワード] [--access-closed] Jet形式のファイル 新しいファイル\n"
                              "        ashimemo-mkdata --backups フォルダー\n"
                              "        ashimemo-mkdata --restore バックアップ フォルダー"));
   return 2;
