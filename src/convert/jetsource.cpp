@@ -290,14 +290,11 @@ bool JetSource::open(const QString& path, const Access& access, QString* error, 
   }
   // A database password leaves the pages readable; honour it all the same.
   const PasswordInfo password = databasePassword(path);
-  if (password.set && access.password.isEmpty()) {
-    *error = QStringLiteral("データベースパスワードが設定されています。パスワードを入力してください。");
-    if (need) *need = Result::Password;
-    return false;
-  }
   if (password.set && access.password != password.password) {
-    *error = QStringLiteral("データベースパスワードが違います。");
-    if (need) *need = Result::RightPassword;
+    const bool none = access.password.isEmpty();
+    *error = none ? QStringLiteral("データベースパスワードが設定されています。パスワードを入力してください。")
+                  : QStringLiteral("データベースパスワードが違います。");
+    if (need) *need = none ? Result::Password : Result::RightPassword;
     return false;
   }
   if (const LockFile lock = accessLockFile(path); lock.present() && !access.accessClosed) {
