@@ -130,6 +130,31 @@ class JetStartTest : public QObject {
     QVERIFY(startsConverted(run, QStringLiteral("yes,yes")));
   }
 
+  void readOnlyFolderIsRefusedAtStartUp() {
+    ct::ChildProgram run;
+    const QString folder = run.file(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(folder));
+    ct::writeJet(folder + QStringLiteral("/Setting.MDB"), jetdata::filled(3, 2, 2, 1, 1));
+    const QByteArray original = ct::bytes(folder + QStringLiteral("/Setting.MDB"));
+    QString output;
+    int code = 0;
+    QStringList command{QStringLiteral("env"), QStringLiteral("QT_QPA_PLATFORM=offscreen"), QStringLiteral("TMPDIR=") + run.temp.path(),
+                        QStringLiteral("ASHIMEMO_TEST_MESSAGES=") + run.log, QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes"),
+                        ct::binary(QStringLiteral("ashimemo"))};
+    if (!ct::isolated(QStringLiteral("mount --bind '%1' '%1' && mount -o remount,bind,ro '%1' && cd '%1'").arg(folder), command, &output, &code))
+      QSKIP("private mount namespaces are not available here");
+    QCOMPARE(code, 1);
+    const QStringList l = run.lines();
+    QCOMPARE(l.size(), 2);
+    QVERIFY2(l[1].contains(QStringLiteral("書き込めません")) && l[1].endsWith(QStringLiteral("\tOK\tCritical")), qPrintable(l[1]));
+    QVERIFY(l[1].contains(QStringLiteral("「Setting.MDB」は元のままです。")));
+    QCOMPARE(ct::bytes(folder + QStringLiteral("/Setting.MDB")), original);
+  }
+
+  // SIGKILL after each step the program logs and at timed moments: the file
+  // at Setting.MDB (or where its link leads) is always the untouched Jet
+  // file or the finished new one, and once the new one is in place the
+  // original is kept.
   void killAtAnyMomentLeavesOneWholeFile_data() {
     QTest::addColumn<bool>("linked");
     QTest::newRow("file") << false;
