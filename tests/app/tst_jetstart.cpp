@@ -152,9 +152,8 @@ class JetStartTest : public QObject {
   }
 
   // SIGKILL after each step the program logs and at timed moments: the file
-  // at Setting.MDB (or where its link leads) is always the untouched Jet
-  // file or the finished new one, and once the new one is in place the
-  // original is kept.
+  // at Setting.MDB is always the untouched Jet file or the finished new one,
+  // and once the new one is in place the original is kept.
   void killAtAnyMomentLeavesOneWholeFile_data() {
     QTest::addColumn<bool>("linked");
     QTest::newRow("file") << false;

@@ -1,10 +1,9 @@
 #pragma once
 // Writes Jet 3 and Jet 4 database files (the format of Microsoft Access 97
 // and 2000) for tests and benchmarks: tables with text, memo, number,
-// Yes/No, currency and date columns, NULLs, memos over several pages and
-// tables of any length, text as stored (characters outside the BMP as
-// surrogate pairs, compressed or not), a database password, and Access's
-// lock file. Only what a reader needs is written (no indexes).
+// Yes/No, currency and date columns, NULLs, memos over several pages,
+// tables of any length, a database password and Access's lock file. Only
+// what a reader needs is written (no indexes).
 #include <QList>
 #include <QSet>
 #include <QString>
