@@ -188,7 +188,7 @@ LockFile accessLockFile(const QString& jetFile) {
   // leads to, and (for a link) beside the link too.
   QStringList places{jetFile};
   const safefile::Target target = safefile::resolvedTarget(jetFile);
-  if (target.linked) places << target.path;
+  if (target.link) places << target.path;
   for (const QString& place : places) {
     const QFileInfo info(place);
     const QDir dir = info.absoluteDir();

@@ -37,23 +37,6 @@ bool syncPath(const QString& path, int flags, QString* error) {
 
 }  // namespace
 
-Target resolvedTarget(const QString& path) {
-  Target t;
-  QString at = QFileInfo(path).absoluteFilePath();
-  // The kernel gives up after 40 links; so do we.
-  for (int hops = 0; QFileInfo(at).isSymLink(); ++hops) {
-    if (hops == 40) {
-      t.path = at, t.linked = true, t.dangling = true;
-      return t;
-    }
-    at = QFileInfo(at).symLinkTarget();
-    t.linked = true;
-  }
-  t.path = QDir::cleanPath(at);
-  t.dangling = t.linked && !QFileInfo::exists(t.path);
-  return t;
-}
-
 QString backupFolder(const QString& dataFile) {
   return QFileInfo(dataFile).absoluteDir().filePath(kBackupFolderName);
 }

@@ -48,18 +48,6 @@ bool ensureWritableFolder(const QString& folder, QString* error);
 // bytes 4 to 19 read "Standard Jet DB" or "Standard ACE DB" and a 0 byte).
 bool isJetFile(const QString& path);
 
-// Where a path really leads: the final target of a chain of symbolic links
-// (the path itself, made absolute, when it is no link). `dangling` is true
-// for a link whose target does not exist or whose chain does not end, e.g.
-// a link to a file-server share that is not mounted. Writers that replace
-// the data file write at `path`, so that the link stays a link.
-struct Target {
-  QString path;
-  bool linked = false;
-  bool dangling = false;
-};
-Target resolvedTarget(const QString& path);
-
 // The lock that a program working on the data file's folder holds, so that
 // a restore from the command line and the running program never meet.
 // Lives in the temporary folder, named after the data file's folder.
