@@ -47,18 +47,15 @@ class SearchTextTest : public QObject {
     QVERIFY(search::parse(u" 　").isEmpty());
   }
 
-  // Each row: the fields of one list row, what is typed, whether it is found.
+  // Each row: the fields of one list row, what is typed, whether it is found
+  // (the cases the list windows are typed with are in their own tests).
   void finds_data() {
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("found");
     const QStringList row{"2026/05/12", "0012", "ｼﾋﾞｯｸ 街乗り", "03-1234-5678", QString()};
     QTest::newRow("date without slashes") << row << "202605" << true;
-    QTest::newRow("day") << row << "2026/5/12" << true;
-    QTest::newRow("day, padded, full-width") << row << "２０２６／０５／１２" << true;
-    QTest::newRow("month") << row << "2026/5" << true;
     QTest::newRow("year") << row << "2026/" << true;
-    QTest::newRow("day of any year") << row << "5/12" << true;
     QTest::newRow("month of any year") << row << "5/" << true;
     QTest::newRow("in kanji") << row << "2026年5月12日" << true;
     QTest::newRow("month and day in kanji") << row << "5月12日" << true;
@@ -69,14 +66,6 @@ class SearchTextTest : public QObject {
     QTest::newRow("day in a name") << QStringList{"2026/5/12 富士"} << "2026/5/12" << true;
     QTest::newRow("telephone without hyphens") << row << "0312345678" << true;
     QTest::newRow("telephone part") << row << "03-1234" << true;
-    QTest::newRow("hyphens where the record has none") << QStringList{"0155221234"} << "0155-22-1234" << true;
-    QTest::newRow("postal code") << QStringList{"0800010"} << "080-0010" << true;
-    QTest::newRow("brackets") << row << "03(1234)5678" << true;
-    QTest::newRow("separator typed, none stored") << QStringList{"ＡＥ８６　峠"} << "AE-86" << true;
-    QTest::newRow("separator stored, none typed") << QStringList{"AE-86"} << "ae86" << true;
-    QTest::newRow("name without its blank") << QStringList{"鈴木　花子"} << "鈴木花子" << true;
-    QTest::newRow("reading without its blank") << QStringList{"ｽｽﾞｷ ﾊﾅｺ"} << "すずきはなこ" << true;
-    QTest::newRow("variant kanji") << QStringList{"髙橋 一郎"} << "高橋" << true;
     QTest::newRow("every word") << row << "しびっく　街乗り 0012" << true;
     QTest::newRow("nothing typed") << row << "" << true;
     QTest::newRow("a word missing") << row << "しびっく 雨" << false;
