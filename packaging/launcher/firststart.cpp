@@ -2,6 +2,7 @@
 
 #include "data/appconfig.h"
 #include "data/backup.h"
+#include "data/clock.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
 #include "printing/settingsheet.h"
@@ -44,7 +45,8 @@ Outcome prepare(const QString& folder, const QString& pictureDir) {
   // the records are on the server.
   const AppConfig config = readAppConfig(folder);
   const bool onServer = config.present && (!config.serverUrl.isEmpty() || !config.error.isEmpty());
-  if (!onServer && !QFileInfo(data).isSymLink() && !QFileInfo::exists(data) && !backup::newestGoodCopy(data).found) {
+  if (!onServer && !QFileInfo(data).isSymLink() && !QFileInfo::exists(data) &&
+      !backup::newestGoodCopy(data, Clock::now()).found) {
     QString why;
     out.createdDataFile = createDataFile(data, false, &why);
     // Another start may have made it at the same moment; that one is kept.

@@ -9,10 +9,12 @@
 #include <QString>
 #include <QVariant>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
+struct sqlite3;
 class QSqlDatabase;
 class QSqlQuery;
 class QSqlError;
@@ -67,6 +69,17 @@ class Database {
   static std::shared_ptr<const Engine> engine();
 
   static QSqlDatabase connection();
+  // SQLite's handle of the shared connection; null when none is open and on a server.
+  static sqlite3* handle();
+  // True when the open data file is no longer at its path: deleted, moved
+  // or replaced by another file since it was opened (the program still
+  // holds the old file open and can read it, but the engine refuses every
+  // write to it).
+  static bool fileMoved();
+  // Called when a write fails because the data file is no longer at its
+  // path; gives a sentence that says where the open data was saved (the
+  // program makes that copy), added to the error's message.
+  static void setFileMovedHandler(std::function<QString()> handler);
   // Name of the second connection used by the bound list grids.
   static QString listConnectionName();
   // Every row of a query on that connection (a page of a list grid), with

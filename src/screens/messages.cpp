@@ -17,11 +17,12 @@ class BoxSeam : public MessageSeam {
       QInputDialog dialog(r.parent);
       dialog.setWindowTitle(r.title);
       dialog.setLabelText(r.text);
+      dialog.setInputMode(QInputDialog::TextInput);
       dialog.setTextEchoMode(QLineEdit::Password);
       dialog.setOkButtonText(QStringLiteral("OK"));
       dialog.setCancelButtonText(QStringLiteral("キャンセル"));
       if (dialog.exec() != QDialog::Accepted) return false;
-      if (r.input) *r.input = dialog.textValue();
+      if (r.typed) *r.typed = dialog.textValue();
       return true;
     }
     QMessageBox box(r.parent);
@@ -48,8 +49,8 @@ class BoxSeam : public MessageSeam {
 // (one line each: title, text, buttons, icon) instead of being shown, and
 // answered OK / No. Questions take their answers from ASHIMEMO_TEST_ANSWERS
 // when it is set ("yes,no,...", one per question in turn); a password
-// question takes "password:TEXT" (anything else cancels it). The typed
-// password is never written to the log.
+// question takes "password:TEXT" (OK with TEXT) and anything else, or no
+// answer left, as キャンセル.
 class FileSeam : public MessageSeam {
  public:
   explicit FileSeam(QString path) : path_(std::move(path)) {
@@ -60,7 +61,7 @@ class FileSeam : public MessageSeam {
       log(r);
       const QString answer = answers_.isEmpty() ? QString() : answers_.takeFirst().trimmed();
       if (!answer.startsWith(QLatin1String("password:"))) return false;
-      if (r.input) *r.input = answer.mid(9);
+      if (r.typed) *r.typed = answer.mid(9);
       return true;
     }
     if (r.buttons == MessageRequest::Buttons::YesNo && !answers_.isEmpty()) {
@@ -116,13 +117,13 @@ void notice(QWidget* p, const QString& t, const QString& s) {
 void noticeYesNo(QWidget* p, const QString& t, const QString& s) {
   ask(p, t, s, MessageRequest::Buttons::YesNo, MessageRequest::Icon::None);
 }
-bool askPassword(QWidget* p, const QString& t, const QString& s, QString* password) {
+bool askPassword(QWidget* p, const QString& t, const QString& s, QString* typed) {
   MessageRequest r;
   r.parent = p;
   r.title = t;
   r.text = s;
   r.buttons = MessageRequest::Buttons::Password;
-  r.input = password;
+  r.typed = typed;
   return current->show(r);
 }
 void dbError(QWidget* p, const QString& t, const DbError& e) { refuse(p, t, e.userText()); }

@@ -7,6 +7,7 @@
 #include "data/rules.h"
 #include "data/schema.h"
 #include "data/server.h"
+#include "data/serverschema.h"
 #include "support/pgserver.h"
 
 #include <QApplication>
@@ -63,25 +64,6 @@ QSqlDatabase serverAdmin() {
   return db;
 }
 
-// Stand-in for the server's table definitions until they are in src/data.
-bool createServerTablesForTests(QSqlDatabase& db, QString* error) {
-  QSqlQuery q(db);
-  for (const schema::Table& t : schema::tables()) {
-    QStringList defs;
-    for (const schema::Column& c : t.columns)
-      defs << u'"' + c.name + u'"' +
-                  (c.type == schema::Type::Integer ? QStringLiteral(" integer")
-                   : c.type == schema::Type::Real  ? QStringLiteral(" double precision")
-                                                   : QStringLiteral(" text")) +
-                  (t.keyed && c.name == QStringLiteral("コード") ? QStringLiteral(" PRIMARY KEY") : QString());
-    if (!q.exec(QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(t.name, defs.join(u',')))) {
-      *error = q.lastError().text();
-      return false;
-    }
-  }
-  return q.exec(QStringLiteral("INSERT INTO \"バージョン情報\" VALUES ('%1')").arg(schema::kVersionText));
-}
-
 void adminExec(const QString& sql) {
   QSqlQuery q(serverAdmin());
   if (!q.exec(sql)) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
@@ -103,7 +85,7 @@ QString newServerDatabaseWithTables() {
         qFatal("PostgreSQL: %s", qPrintable(detail));
       QSqlDatabase db = QSqlDatabase::database(QStringLiteral("fixture-tables"));
       QString error;
-      if (!createServerTablesForTests(db, &error)) qFatal("server tables: %s", qPrintable(error));
+      if (!createServerTables(db, &error)) qFatal("server tables: %s", qPrintable(error));
       db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fixture-tables"));

@@ -1,0 +1,67 @@
+#include "data/schema.h"
+#include "data/server.h"
+#include "data/serverschema.h"
+#include "support/pgserver.h"
+#include "support/testmain.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+// The six tables on the private server: the types that keep the file's
+// values, the keys, the version row, and what serverTables() reports.
+class TestServerSchema : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void createsTheFilesTablesOnTheServer() {
+    REQUIRE_PGSERVER();
+    PgServer& server = PgServer::instance();
+    const QString name = server.newDatabase();
+    ServerUrl u;
+    QVERIFY(parseServerUrl(server.url(name), &u));
+    QCOMPARE(openServer(QStringLiteral("schema"), u, {}), ServerOpen::Opened);
+    {
+      QSqlDatabase db = QSqlDatabase::database(QStringLiteral("schema"));
+      ServerTables before = serverTables(db);
+      QVERIFY(before.ok && before.present.isEmpty() && !before.complete());
+      QVERIFY(!serverHasTables(db));
+
+      QString error;
+      QVERIFY2(createServerTables(db, &error), qPrintable(error));
+      QVERIFY(serverHasTables(db));
+      QCOMPARE(schema::missingPart(db), QString());
+      const ServerTables after = serverTables(db);
+      QVERIFY(after.complete());
+      QCOMPARE(after.rowCounts.value(schema::kVersion), 1);
+      QVERIFY(!after.hasRecords());  // the version row is no record
+      QCOMPARE(server.psql(name, QStringLiteral("SELECT \"バージョン\" FROM \"バージョン情報\"")), schema::kVersionText);
+
+      // Every field with the type that keeps its values.
+      const QStringList types = server.psql(name, QStringLiteral("SELECT table_name || '.' || column_name || ' ' || data_type "
+                                                                 "FROM information_schema.columns WHERE table_schema = 'public'"))
+                                    .split(u'\n');
+      int fields = 0;
+      for (const schema::Table& t : schema::tables())
+        for (const schema::Column& c : t.columns) {
+          ++fields;
+          const char* want = c.type == schema::Type::Integer ? "integer" : c.type == schema::Type::Real ? "double precision" : "text";
+          QVERIFY2(types.contains(t.name + u'.' + c.name + u' ' + QLatin1String(want)), qPrintable(t.name + u'.' + c.name));
+        }
+      QCOMPARE(types.size(), fields);
+      // Keys on コード: a second row with the same code is refused.
+      QVERIFY(!server.psql(name, QStringLiteral("INSERT INTO \"ユーザー\" (\"コード\") VALUES (7) RETURNING 1")).isEmpty());
+      QString refused;
+      server.psql(name, QStringLiteral("INSERT INTO \"ユーザー\" (\"コード\") VALUES (7)"), &refused);
+      QVERIFY(refused.contains(QLatin1String("duplicate key")));
+      QVERIFY(serverTables(db).hasRecords());
+
+      // A second creation changes nothing and says why.
+      QVERIFY(!createServerTables(db, &error));
+      QVERIFY(error.contains(QStringLiteral("セッティング")));
+      QCOMPARE(server.psql(name, QStringLiteral("SELECT count(*) FROM \"バージョン情報\"")), QStringLiteral("1"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("schema"));
+  }
+};
+ASHIMEMO_TEST(TestServerSchema)
+#include "tst_serverschema.moc"
