@@ -1,6 +1,7 @@
 #include "firststart.h"
 
 #include "data/backup.h"
+#include "data/clock.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
 #include "printing/settingsheet.h"
@@ -39,7 +40,7 @@ Outcome prepare(const QString& folder, const QString& pictureDir) {
   // would write somewhere the user did not choose.
   // Nor when a checked copy of a lost data file is there: the program then
   // offers to put it back, which a new, empty file would hide.
-  if (!QFileInfo(data).isSymLink() && !QFileInfo::exists(data) && !backup::newestGoodCopy(data).found) {
+  if (!QFileInfo(data).isSymLink() && !QFileInfo::exists(data) && !backup::newestGoodCopy(data, Clock::now()).found) {
     QString why;
     out.createdDataFile = createDataFile(data, false, &why);
     // Another start may have made it at the same moment; that one is kept.

@@ -99,15 +99,21 @@ int runToServerCommand(const QStringList& args) {
   // A Jet-format file is converted on the way into a data file of ours in
   // a temporary folder; the original is only read.
   QTemporaryDir converted;
+  bool clean = true;
   if (safefile::isJetFile(file)) {
     prepareEnvironment();
     const QString made = converted.filePath(QStringLiteral("Setting.MDB"));
     const Result c = convertFile(file, made);
     if (c.status != Result::Done) {
-      say(stderr, QStringLiteral("変換できませんでした: %1\nサーバーには何も書き込んでいません。").arg(c.error));
+      // A database password or an open Access: --import has the options.
+      const QString hint = c.need != Result::Nothing
+                               ? QStringLiteral("\nashimemo-mkdata --import で変換してから、できたファイルを --to-server で移してください。")
+                               : QString();
+      say(stderr, QStringLiteral("変換できませんでした: %1%2\nサーバーには何も書き込んでいません。").arg(c.error, hint));
       return 1;
     }
     say(stdout, c.report.text());
+    clean = c.report.clean();
     file = made;
   }
   const servercopy::ProgressFn progress = terminalProgress(QStringLiteral("サーバーへ書き込み中"));
@@ -118,7 +124,9 @@ int runToServerCommand(const QStringList& args) {
     return 1;
   }
   say(stdout, QStringLiteral("サーバー「%1」に書き込みました（%2）。").arg(url.display(), countsText(r.rowCounts)));
-  return 0;
+  if (clean) return 0;
+  say(stderr, QStringLiteral("正しく読み取れなかった文字があります。上の一覧の記録を元のファイルと見比べてください。"));
+  return 3;
 }
 
 int runFromServerCommand(const QStringList& args) {

@@ -1,10 +1,12 @@
 // ashimemo-mkdata [--sample] FILE: creates a new, empty data file (or one
 // with sample records). Never overwrites an existing file.
-// ashimemo-mkdata --import JETFILE NEWFILE: converts a Jet-format file.
+// ashimemo-mkdata --import [--password PW] [--access-closed] JETFILE NEWFILE:
+// converts a Jet-format file.
 // ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB.
 // ashimemo-mkdata --restore COPY DIR: puts a copy in place of DIR/Setting.MDB.
 // ashimemo-mkdata --to-server FILE URL: a data file's records into a server.
 // ashimemo-mkdata --from-server URL FILE: a server's records into a new file.
+// ashimemo-mkdata --help | -h | --version: the usage or the version, status 0.
 #include "convert/importcommand.h"
 #include "convert/servercommand.h"
 #include "data/backup.h"
@@ -94,13 +96,18 @@ int restoreBackup(const QString& copy, const QString& dir) {
   return 0;
 }
 
+const char* const kUsage =
+    "使い方: ashimemo-mkdata [--sample] ファイル名\n"
+    "        ashimemo-mkdata --import [--password パスワード] [--access-closed] Jet形式のファイル 新しいファイル\n"
+    "        ashimemo-mkdata --backups フォルダー\n"
+    "        ashimemo-mkdata --restore バックアップ フォルダー\n"
+    "        ashimemo-mkdata --to-server データファイル postgresql://ユーザー名@サーバー名:ポート番号/データベース名\n"
+    "        ashimemo-mkdata --from-server postgresql://ユーザー名@サーバー名:ポート番号/データベース名 新しいファイル\n"
+    "        ashimemo-mkdata --help | -h | --version";
+
+// Wrong usage: the usage on standard error, status 2.
 int usage() {
-  say(stderr, QStringLiteral("使い方: ashimemo-mkdata [--sample] ファイル名\n"
-                             "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
-                             "        ashimemo-mkdata --backups フォルダー\n"
-                             "        ashimemo-mkdata --restore バックアップ フォルダー\n"
-                             "        ashimemo-mkdata --to-server データファイル postgresql://ユーザー名@サーバー名:ポート番号/データベース名\n"
-                             "        ashimemo-mkdata --from-server postgresql://ユーザー名@サーバー名:ポート番号/データベース名 新しいファイル"));
+  say(stderr, QString::fromUtf8(kUsage));
   return 2;
 }
 
@@ -109,6 +116,14 @@ int usage() {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
+  if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+    say(stdout, QString::fromUtf8(kUsage));
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == QLatin1String("--version")) {
+    say(stdout, QStringLiteral("ashimemo-mkdata ") + schema::kVersionText);
+    return 0;
+  }
   if (args.value(0) == QLatin1String("--import")) return convert::runImportCommand(args.mid(1));
   if (args.value(0) == QLatin1String("--to-server")) return convert::runToServerCommand(args.mid(1));
   if (args.value(0) == QLatin1String("--from-server")) return convert::runFromServerCommand(args.mid(1));
