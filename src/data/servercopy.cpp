@@ -434,8 +434,8 @@ QString writeSnapshot(const ServerUrl& url, const QString& password, const QStri
   QSqlDatabase db = server.database();
   const ServerTables present = serverTables(db);
   if (!present.ok) return withEngineDetail(source + QStringLiteral("を読めません。"), present.problem);
-  if (!present.complete())
-    return source + QStringLiteral("のデータベースには Ashimemo の表がありません。");
+  if (!present.missing.isEmpty())
+    return source + QStringLiteral("のデータベースには Ashimemo の表がありません（「%1」がありません）。").arg(present.missing);
   QMap<QString, qint64> serverRows = present.rowCounts;
 
   if (!createDataFile(path, false, &problem)) return problem;

@@ -21,6 +21,9 @@ struct ServerTables {
   QString problem;   // the server's text when !ok
   QStringList present;              // those of our six tables that exist
   QMap<QString, qint64> rowCounts;  // rows of each present table
+  // The first of our tables, or "table.field", that is not there; empty
+  // when every table and field the program uses is.
+  QString missing;
   // All six tables are there.
   bool complete() const;
   // Any record table holds a row (the version row alone is no record).
@@ -28,5 +31,6 @@ struct ServerTables {
 };
 ServerTables serverTables(QSqlDatabase& db);
 
-// All six tables are there with every field the program uses.
+// All six tables are there with every field the program uses (and the
+// server answered).
 bool serverHasTables(QSqlDatabase& db);

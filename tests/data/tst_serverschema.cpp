@@ -24,14 +24,15 @@ class TestServerSchema : public QObject {
       QSqlDatabase db = QSqlDatabase::database(QStringLiteral("schema"));
       ServerTables before = serverTables(db);
       QVERIFY(before.ok && before.present.isEmpty() && !before.complete());
+      QCOMPARE(before.missing, schema::kSettings);
       QVERIFY(!serverHasTables(db));
 
       QString error;
       QVERIFY2(createServerTables(db, &error), qPrintable(error));
       QVERIFY(serverHasTables(db));
-      QCOMPARE(schema::missingPart(db), QString());
       const ServerTables after = serverTables(db);
       QVERIFY(after.complete());
+      QCOMPARE(after.missing, QString());
       QCOMPARE(after.rowCounts.value(schema::kVersion), 1);
       QVERIFY(!after.hasRecords());  // the version row is no record
       QCOMPARE(server.psql(name, QStringLiteral("SELECT \"バージョン\" FROM \"バージョン情報\"")), schema::kVersionText);
@@ -59,6 +60,11 @@ class TestServerSchema : public QObject {
       QVERIFY(!createServerTables(db, &error));
       QVERIFY(error.contains(QStringLiteral("セッティング")));
       QCOMPARE(server.psql(name, QStringLiteral("SELECT count(*) FROM \"バージョン情報\"")), QStringLiteral("1"));
+
+      // A field gone is named.
+      server.psql(name, QStringLiteral("ALTER TABLE \"アライメント\" DROP COLUMN \"タイヤ外径R\""));
+      QCOMPARE(serverTables(db).missing, QStringLiteral("アライメント.タイヤ外径R"));
+      QVERIFY(!serverHasTables(db));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("schema"));
   }
