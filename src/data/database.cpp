@@ -4,6 +4,7 @@
 #include "data/safefile.h"
 #include "data/schema.h"
 #include "data/server.h"
+#include "data/serverschema.h"
 
 #include <QFile>
 #include <QHash>
@@ -163,9 +164,10 @@ ServerOpen Database::openServer(const ServerUrl& url, const QString& password, Q
     }
   }
   QSqlDatabase db = connection();
-  const QString absent = schema::missingPart(db);
-  if (!absent.isEmpty()) {
-    if (missing) *missing = absent;
+  const ServerTables held = serverTables(db);
+  if (!held.ok || !held.missing.isEmpty()) {
+    if (missing) *missing = held.missing;
+    if (detail && !held.ok) *detail = held.problem;
     close();
     return ServerOpen::Refused;
   }
