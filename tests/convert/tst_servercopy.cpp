@@ -4,6 +4,7 @@
 // file goes straight in, a killed transfer leaves no rows, and the file
 // written from the server is whole and checked.
 #include "bigdata.h"
+#include "data/backup.h"
 #include "data/safefile.h"
 #include "data/schema.h"
 #include "support/jettools.h"
@@ -12,6 +13,8 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -284,6 +287,51 @@ class ServerCopyTest : public QObject {
     QCOMPARE(r.code, 1);
     QVERIFY(r.err.contains(QStringLiteral("上書きはしません")));
     QCOMPARE(ct::bytes(out), made);
+  }
+
+  // The copies of a server, made on a worker thread with its connection of
+  // its own, are ordinary checked copies: the names and checks of the
+  // daily copies, listed by --backups, and put back with --to-server.
+  void serverCopiesAreOrdinaryCopies() {
+    REQUIRE_PGSERVER();
+    PgServer& server = PgServer::instance();
+    QTemporaryDir dir;
+    const QString sample = dir.filePath(QStringLiteral("sample.MDB"));
+    QCOMPARE(mkdata({QStringLiteral("--sample"), sample}).code, 0);
+    const QString db = server.newDatabase();
+    QCOMPARE(mkdata({QStringLiteral("--to-server"), sample, server.url(db)}).code, 0);
+    ServerUrl url;
+    QVERIFY(parseServerUrl(server.url(db), &url));
+    const QString work = dir.filePath(QStringLiteral("pc"));
+    const QString folder = safefile::backupFolder(QDir(work).filePath(QStringLiteral("Setting.MDB")));
+    const QDateTime when(QDate(2026, 12, 8), QTime(9, 30));
+
+    ServerUrl none = url;
+    none.database = server.newDatabase();  // no tables of ours
+    QList<backup::Result> made;
+    QThread* worker = QThread::create([&] {
+      for (int i = 0; i < 2; ++i) made << backup::makeServerCopyIn(folder, url, QString(), when);
+      made << backup::makeServerCopyIn(folder, none, QString(), when.addDays(1));
+    });
+    worker->start();
+    QVERIFY(worker->wait(60000));
+    delete worker;
+    QCOMPARE(made.size(), 3);
+    QVERIFY2(made[0].ok && made[1].ok, qPrintable(made[0].problem + made[1].problem));
+    QCOMPARE(QFileInfo(made[0].path).fileName(), QStringLiteral("Setting-20261208-0930.MDB"));
+    QCOMPARE(QFileInfo(made[1].path).fileName(), QStringLiteral("Setting-20261208-0930-2.MDB"));
+    QCOMPARE(dump(made[0].path), dump(sample));
+    QVERIFY(!made[2].ok);
+    QVERIFY2(made[2].problem.contains(QStringLiteral("Ashimemo の表がありません")), qPrintable(made[2].problem));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);  // the failed one left nothing
+    for (const QString& name : QSqlDatabase::connectionNames()) QVERIFY2(!name.startsWith(QLatin1String("servercopy")), qPrintable(name));
+
+    const Run list = mkdata({QStringLiteral("--backups"), work});
+    QCOMPARE(list.code, 0);
+    QCOMPARE(list.out.count(QStringLiteral("セッティング 2件  検査OK")), 2);
+    const QString empty = server.newDatabase();
+    QCOMPARE(mkdata({QStringLiteral("--to-server"), made[1].path, server.url(empty)}).code, 0);
+    QCOMPARE(serverRows(empty), serverRows(db));
   }
 };
 
