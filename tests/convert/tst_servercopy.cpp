@@ -14,14 +14,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cmath>
-#include <cstring>
+#include <functional>
 #include <limits>
-#include <sqlite3.h>
 
 namespace {
 
@@ -46,65 +46,39 @@ Run mkdata(const QStringList& args, const QStringList& env = {}) {
   return r;
 }
 
-// Every row of every table as the engine keeps it: the storage class and
-// the exact value (a double by its bits), in code order.
+// Runs `fn` on a connection of its own to the data file at `path`.
+void withFile(const QString& path, const std::function<void(QSqlQuery&)>& fn) {
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("file"));
+    db.setDatabaseName(path);
+    QVERIFY(db.open());
+    QSqlQuery q(db);
+    fn(q);
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("file"));
+}
+
+// Every row of every table as the engine keeps it: each value's storage
+// class and its exact text (quote() gives a double's every bit), in code order.
 QStringList dump(const QString& path) {
   QStringList out;
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return {};
-  for (const schema::Table& t : schema::tables()) {
-    QStringList cols;
-    for (const schema::Column& c : t.columns) cols << schema::quoted(c.name);
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY 1").arg(cols.join(u','), schema::quoted(t.name)).toUtf8();
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-      QString row = t.name;
-      for (int i = 0; i < sqlite3_column_count(st); ++i) {
-        row += QStringLiteral(" | ");
-        switch (sqlite3_column_type(st, i)) {
-          case SQLITE_NULL: row += QStringLiteral("NULL"); break;
-          case SQLITE_INTEGER: row += QStringLiteral("i:%1").arg(sqlite3_column_int64(st, i)); break;
-          case SQLITE_FLOAT: {
-            const double d = sqlite3_column_double(st, i);
-            quint64 bits;
-            std::memcpy(&bits, &d, sizeof bits);
-            row += QStringLiteral("f:%1").arg(bits, 16, 16, QLatin1Char('0'));
-            break;
-          }
-          default:
-            row += QStringLiteral("t:") + QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(sqlite3_column_blob(st, i)),
-                                                                         sqlite3_column_bytes(st, i)).toHex());
-        }
-      }
-      out << row;
+  withFile(path, [&](QSqlQuery& q) {
+    for (const schema::Table& t : schema::tables()) {
+      QStringList values;
+      for (const schema::Column& c : t.columns) values << QStringLiteral("typeof(%1)||quote(%1)").arg(schema::quoted(c.name));
+      QVERIFY(q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY 1").arg(values.join(QStringLiteral("||'|'||")), schema::quoted(t.name))));
+      while (q.next()) out << t.name + u' ' + q.value(0).toString();
     }
-    sqlite3_finalize(st);
-  }
-  sqlite3_close(db);
+  });
   return out;
 }
 
-void exec(const QString& path, const QString& sql, const QList<QVariant>& values = {}) {
-  sqlite3* db = nullptr;
-  QVERIFY(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK);
-  sqlite3_stmt* st = nullptr;
-  const QByteArray text = sql.toUtf8();
-  QVERIFY2(sqlite3_prepare_v2(db, text.constData(), -1, &st, nullptr) == SQLITE_OK, sqlite3_errmsg(db));
-  QList<QByteArray> keep;
-  for (int i = 0; i < values.size(); ++i) {
-    const QVariant& v = values[i];
-    if (v.isNull()) sqlite3_bind_null(st, i + 1);
-    else if (v.typeId() == QMetaType::Double) sqlite3_bind_double(st, i + 1, v.toDouble());
-    else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) sqlite3_bind_int64(st, i + 1, v.toLongLong());
-    else {
-      keep << v.toString().toUtf8();
-      sqlite3_bind_text(st, i + 1, keep.last().constData(), int(keep.last().size()), SQLITE_STATIC);
-    }
-  }
-  QVERIFY2(sqlite3_step(st) == SQLITE_DONE, sqlite3_errmsg(db));
-  sqlite3_finalize(st);
-  sqlite3_close(db);
+void exec(const QString& path, const QString& sql, const QVariantList& values = {}) {
+  withFile(path, [&](QSqlQuery& q) {
+    q.prepare(sql);
+    for (const QVariant& v : values) q.addBindValue(v);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+  });
 }
 
 // A fingerprint of every row on the server, to show that nothing changed.
@@ -146,6 +120,7 @@ class ServerCopyTest : public QObject {
     exec(file, QStringLiteral("UPDATE \"バージョン情報\" SET \"バージョン\"='0.9.1'"));
     const QStringList original = dump(file);
     QVERIFY(original.size() > 20000);
+    QVERIFY(original.join(u'\n').contains(QStringLiteral("|real-Inf|")));
 
     const QString db = PgServer::instance().newDatabase();
     const QString url = PgServer::instance().url(db);
@@ -194,13 +169,6 @@ class ServerCopyTest : public QObject {
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(QStringLiteral("「セッティング」コード 2 の「ユーザー」はサーバーにそのまま移せません（整数ではありません）")), qPrintable(r.err));
     QVERIFY(!hasOurTables(empty));
-
-    r = mkdata({QStringLiteral("--to-server"), dir.filePath(QStringLiteral("ない.MDB")), server.url(empty)});
-    QCOMPARE(r.code, 1);
-    QVERIFY(r.err.contains(QStringLiteral("データファイルとして使えません")));
-    r = mkdata({QStringLiteral("--to-server"), file, QStringLiteral("postgresql://127.0.0.1/x")});
-    QCOMPARE(r.code, 1);
-    QVERIFY(r.err.contains(QStringLiteral("正しくありません")));
   }
 
   // A Jet-format file goes through the conversion straight to the server;
@@ -263,8 +231,7 @@ class ServerCopyTest : public QObject {
     Run r = mkdata({QStringLiteral("--from-server"), url, out});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(QStringLiteral("パスワードを求めています")) && r.err.contains(QStringLiteral("PGPASSWORD")), qPrintable(r.err));
-    const QString wrong = url;
-    r = mkdata({QStringLiteral("--from-server"), QString(wrong).replace(QStringLiteral("@127"), QStringLiteral(":nai-sho@127")), out});
+    r = mkdata({QStringLiteral("--from-server"), QString(url).replace(QStringLiteral("@127"), QStringLiteral(":nai-sho@127")), out});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(QStringLiteral("拒否")) && r.err.contains(QStringLiteral("詳細: ")) && !r.err.contains(QStringLiteral("nai-sho")), qPrintable(r.err));
 
@@ -279,9 +246,7 @@ class ServerCopyTest : public QObject {
     QCOMPARE(mkdata({QStringLiteral("--to-server"), sample, url}, pw).code, 0);
     r = mkdata({QStringLiteral("--from-server"), url, out}, pw);
     QVERIFY2(r.code == 0, qPrintable(r.err));
-    const safefile::Check check = safefile::checkDataFile(out);
-    QVERIFY(check.ok);
-    QCOMPARE(check.rowCounts.value(schema::kSettings), 2);
+    QCOMPARE(safefile::checkDataFile(out).rowCounts.value(schema::kSettings), 2);
     const QByteArray made = ct::bytes(out);
     r = mkdata({QStringLiteral("--from-server"), url, out}, pw);
     QCOMPARE(r.code, 1);
