@@ -90,9 +90,7 @@ QString serverRows(const QString& database) {
   return all;
 }
 
-bool hasOurTables(const QString& database) {
-  return PgServer::instance().psql(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename IN ('セッティング','ユーザー','バージョン情報')")) != QLatin1String("0");
-}
+bool hasOurTables(const QString& database) { return !PgServer::instance().psql(database, QStringLiteral("SELECT to_regclass('\"セッティング\"')")).isEmpty(); }
 
 }  // namespace
 
@@ -133,10 +131,7 @@ class ServerCopyTest : public QObject {
     const QString back = dir.filePath(QStringLiteral("戻し.MDB"));
     const Run from = mkdata({QStringLiteral("--from-server"), url, back});
     QVERIFY2(from.code == 0, qPrintable(from.err));
-    const QStringList returned = dump(back);
-    QCOMPARE(returned.size(), original.size());
-    for (int i = 0; i < original.size(); ++i) QCOMPARE(returned[i], original[i]);
-    QCOMPARE(dir.path().isEmpty(), false);
+    QCOMPARE(dump(back), original);  // names the first row that differs
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporaries left
   }
 
