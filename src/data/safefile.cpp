@@ -11,7 +11,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <climits>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -95,6 +97,27 @@ Check checkDataFile(const QString& path) {
   result.ok = result.problem.isEmpty();
   if (!result.ok) result.rowCounts.clear();
   return result;
+}
+
+Target resolvedTarget(const QString& path) {
+  Target t;
+  t.path = QFileInfo(path).absoluteFilePath();
+  // Followed by hand (not realpath) so that a dangling link still names its
+  // target; 40 links deep is the kernel's own limit.
+  for (int depth = 0; depth < 40; ++depth) {
+    const QByteArray native = QFile::encodeName(t.path);
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    QByteArray to(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(native.constData(), to.data(), size_t(to.size()));
+    if (n <= 0) break;
+    to.truncate(int(n));
+    t.link = true;
+    t.path = QDir::cleanPath(QFileInfo(t.path).absoluteDir().absoluteFilePath(QFile::decodeName(to)));
+  }
+  struct stat st;
+  t.dangling = t.link && ::stat(QFile::encodeName(t.path).constData(), &st) != 0;
+  return t;
 }
 
 bool syncFile(const QString& path, QString* error) { return syncPath(path, O_RDONLY, error); }

@@ -31,6 +31,18 @@ struct Check {
 // six tables are there. Gives the row count of each table.
 Check checkDataFile(const QString& path);
 
+// The file a path finally names. A symbolic link (or a chain of them) is
+// followed to its last target; `dangling` is true when that target cannot be
+// reached (it does not exist, or the share or folder it lies on is not
+// mounted or not readable). Writing "through" a link means writing at
+// `path`, so that the link itself stays.
+struct Target {
+  QString path;          // absolute; the given path itself when it is no link
+  bool link = false;     // the given path is a symbolic link
+  bool dangling = false; // a link whose target cannot be reached
+};
+Target resolvedTarget(const QString& path);
+
 // Flushes a file's contents to the disk.
 bool syncFile(const QString& path, QString* error);
 

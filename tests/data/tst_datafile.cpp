@@ -256,6 +256,22 @@ class DataFileTest : public QObject {
     QVERIFY(!error.isEmpty());
   }
 
+  void linksAreFollowedToTheirLastTarget() {
+    DataDir dir(false);
+    const QString share = dir.file(QStringLiteral("share"));
+    QVERIFY(QDir().mkpath(share));
+    QVERIFY(QFile::link(QStringLiteral("share/real.MDB"), dir.file(QStringLiteral("hop.MDB"))));  // relative
+    QVERIFY(QFile::link(dir.file(QStringLiteral("hop.MDB")), dir.file(QStringLiteral("link.MDB"))));
+    safefile::Target t = safefile::resolvedTarget(dir.file(QStringLiteral("link.MDB")));
+    QCOMPARE(t.path, share + QStringLiteral("/real.MDB"));
+    QVERIFY(t.link && t.dangling);
+    QVERIFY(createDataFile(share + QStringLiteral("/real.MDB"), false, nullptr));
+    QVERIFY(!safefile::resolvedTarget(dir.file(QStringLiteral("link.MDB"))).dangling);
+    t = safefile::resolvedTarget(dir.file(kDataFileName));
+    QVERIFY(!t.link && !t.dangling);
+    QCOMPARE(t.path, QFileInfo(dir.file(kDataFileName)).absoluteFilePath());
+  }
+
   void missingFile() {
     DataDir dir(false);
     QFile::remove(dir.file(kDataFileName));
