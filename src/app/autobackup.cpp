@@ -18,7 +18,9 @@ constexpr int kStartDelayMs = 300;
 }  // namespace
 
 AutoBackup::AutoBackup(QWidget* window)
-    : window_(window), dataFile_(QFileInfo(Database::path()).absoluteFilePath()) {
+    : window_(window),
+      dataFile_(QFileInfo(Database::path()).absoluteFilePath()),
+      second_(secondplace::folderFor(dataFile_)) {
   QTimer::singleShot(kStartDelayMs, this, &AutoBackup::startIfDue);
 }
 
@@ -37,7 +39,15 @@ void AutoBackup::startIfDue() {
 void AutoBackup::start() {
   const QString file = dataFile_;
   const QDateTime when = Clock::now();
-  worker_ = QThread::create([this, file, when] { result_ = backup::makeCopy(file, when); });
+  const QString second = second_;
+  worker_ = QThread::create([this, file, when, second] {
+    result_ = backup::makeCopy(file, when);
+    secondResult_ = secondplace::Outcome();
+    if (!result_.ok || second.isEmpty()) return;
+    copyingToSecond_ = true;
+    secondResult_ = secondplace::copyTo(result_.path, second, when);
+    copyingToSecond_ = false;
+  });
   connect(worker_, &QThread::finished, this, &AutoBackup::done);
   worker_->start(QThread::LowPriority);
 }
@@ -47,6 +57,12 @@ void AutoBackup::done() {
   worker_ = nullptr;
   if (result_.ok) {
     Msg::logEvent(QStringLiteral("backup made ") + QFileInfo(result_.path).fileName());
+    if (secondResult_.ok) {
+      Msg::logEvent(QStringLiteral("second copy made ") + QFileInfo(secondResult_.path).fileName());
+    } else if (!second_.isEmpty()) {
+      Msg::logEvent(QStringLiteral("second copy failed"));
+      tellSecond(secondResult_.problem);
+    }
   } else {
     Msg::logEvent(QStringLiteral("backup failed"));
     tell(result_.problem);
@@ -62,6 +78,14 @@ void AutoBackup::waitForCopy() {
   progress.setMinimumWidth(360);
   progress.resize(progress.sizeHint());
   QTimer::singleShot(400, &progress, &QWidget::show);
+  // A USB drive or a network share can take a while: say where the copy goes.
+  QTimer second;
+  connect(&second, &QTimer::timeout, &progress, [this, &progress, &second] {
+    if (!copyingToSecond_) return;
+    progress.setLabelText(QStringLiteral("バックアップを「%1」にもコピーしています…").arg(second_));
+    second.stop();
+  });
+  second.start(100);
   while (worker_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -89,4 +113,17 @@ void AutoBackup::tell(const QString& problem) {
               QStringLiteral("データファイルのバックアップを作成できませんでした。\n%1\n"
                              "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
                   .arg(problem));
+}
+
+void AutoBackup::tellSecond(const QString& problem) {
+  if (!closing_ && QApplication::activeModalWidget()) {
+    QTimer::singleShot(1000, this, [this, problem] { tellSecond(problem); });
+    return;
+  }
+  if (!secondplace::firstNoticeOn(dataFile_, Clock::now().date())) return;
+  Msg::notice(closing_ ? nullptr : window_, kTitle,
+              QStringLiteral("バックアップを「%1」に保存できませんでした。\n%2\n"
+                             "このパソコンの「%3」フォルダーには、バックアップが正しく作成されています。\n"
+                             "保存できるようになれば、次のバックアップから自動的にまた保存します。")
+                  .arg(second_, problem, safefile::kBackupFolderName));
 }

@@ -3,10 +3,14 @@
 // the first start of a day, and again at closing when the file changed since
 // the last copy. The copy runs on a worker thread with a connection of its
 // own, so the window never waits for it. A failure is told once per session
-// and the program goes on.
+// and the program goes on. With a second place named in "Ashimemo.ini", each
+// checked copy then goes there too on the same thread; trouble there is told
+// once a day.
 #include "data/backup.h"
+#include "data/secondplace.h"
 
 #include <QObject>
+#include <atomic>
 
 class QThread;
 class QWidget;
@@ -26,11 +30,15 @@ class AutoBackup : public QObject {
   void done();
   void waitForCopy();
   void tell(const QString& problem);
+  void tellSecond(const QString& problem);
 
   QWidget* window_;
   QString dataFile_;
   QThread* worker_ = nullptr;
   backup::Result result_;
+  QString second_;  // the second place, or empty
+  secondplace::Outcome secondResult_;
+  std::atomic<bool> copyingToSecond_{false};
   bool closing_ = false;
   bool told_ = false;
 };

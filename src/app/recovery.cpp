@@ -5,18 +5,24 @@
 #include "data/datafile.h"
 #include "data/numfmt.h"
 #include "data/schema.h"
+#include "data/secondplace.h"
 #include "screens/messages.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
 const QString kTitle = QStringLiteral("Ashimemo");
 
-QString question(const backup::Found& found, bool fileThere) {
+// `second`: the second place for copies, when one is named; the question
+// then says which of the two places the copy comes from.
+QString question(const backup::Found& found, bool fileThere, const QString& second) {
   QString text = QStringLiteral("バックアップから「Setting.MDB」を復元しますか？\n\n"
                                 "最新のバックアップ：%1 作成（セッティング %2件）")
                      .arg(found.copy.when.toString(QStringLiteral("yyyy年M月d日 H:mm")),
                           numfmt::format(double(found.check.rowCounts.value(schema::kSettings)), u"#,##0"));
+  if (!second.isEmpty())
+    text += QStringLiteral("\n保存場所：%1").arg(QDir::toNativeSeparators(QFileInfo(found.copy.path).absolutePath()));
   if (fileThere)
     text += QStringLiteral("\n\n使用できないファイルは「%1」フォルダーに「Setting-%2-…」の名前で残します。")
                 .arg(safefile::kBackupFolderName, backup::kUnusableLabel);
@@ -32,7 +38,8 @@ bool openDataFileAtStartUp() {
   // A locked or read-only file is whole and stays; a Jet-format file is
   // converted, not replaced.
   const bool recoverable = opened == 1 || (OpenDataFileDamaged() && !safefile::isJetFile(path));
-  const backup::Found found = recoverable ? backup::newestGoodCopy(path) : backup::Found();
+  const QString second = secondplace::folderFor(path);
+  const backup::Found found = recoverable ? secondplace::newestGoodCopy(path, second) : backup::Found();
 
   if (opened == 1) {
     Msg::notice(nullptr, kTitle, QStringLiteral("データファイル「Setting.MDB」がありません"));
@@ -41,7 +48,7 @@ bool openDataFileAtStartUp() {
     if (!found.found) text += QStringLiteral("\nプログラムを終了します。");
     Msg::refuse(nullptr, kTitle, text);
   }
-  if (!found.found || !Msg::confirm(nullptr, kTitle, question(found, opened != 1))) return false;
+  if (!found.found || !Msg::confirm(nullptr, kTitle, question(found, opened != 1, second))) return false;
 
   QString error;
   if (!backup::restore(found.copy.path, path, backup::kUnusableLabel, Clock::now(), &error)) {

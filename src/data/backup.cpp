@@ -136,11 +136,13 @@ QString dataFolder(const QString& dataFile) { return QFileInfo(dataFile).absolut
 
 }  // namespace
 
-QList<Copy> copies(const QString& dataFile) {
+QList<Copy> copies(const QString& dataFile) { return copiesIn(safefile::backupFolder(dataFile)); }
+
+QList<Copy> copiesIn(const QString& folder) {
   static const QRegularExpression name(
       QStringLiteral("^Setting-(?:([^-]+)-)?(\\d{8})-(\\d{4})(?:-(\\d+))?\\.MDB$"));
   QList<Copy> list;
-  const QDir dir(safefile::backupFolder(dataFile));
+  const QDir dir(folder);
   for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("Setting-*.MDB")}, QDir::Files)) {
     const auto m = name.match(fi.fileName());
     if (!m.hasMatch()) continue;
@@ -235,9 +237,11 @@ Result makeCopy(const QString& dataFile, const QDateTime& when) {
   return r;
 }
 
-Found newestGoodCopy(const QString& dataFile) {
+Found newestGoodCopy(const QString& dataFile) { return newestGoodCopyAmong(copies(dataFile)); }
+
+Found newestGoodCopyAmong(const QList<Copy>& candidates) {
   Found f;
-  for (const Copy& c : copies(dataFile)) {
+  for (const Copy& c : candidates) {
     if (!c.daily()) continue;
     f.check = safefile::checkDataFile(c.path);
     if (f.check.ok) {
@@ -311,5 +315,9 @@ bool restore(const QString& copyPath, const QString& dataFile, const QString& as
     return fail(withEngineDetail(QStringLiteral("「%1」を置き換えられません。").arg(QFileInfo(dataFile).fileName()), sysError));
   return true;
 }
+
+void removeTemporaries(const QString& folder) { removeStaleTemporaries({folder}); }
+
+void testStopPoint(const char* stage) { stopIfAsked(stage); }
 
 }  // namespace backup

@@ -32,6 +32,8 @@ struct Copy {
 // The copies of `dataFile` in its copies folder, newest first. Files of
 // other names (a copy being made, journals) are not copies.
 QList<Copy> copies(const QString& dataFile);
+// The copies in `folder` itself (the copies folder, or a second place).
+QList<Copy> copiesIn(const QString& folder);
 
 // The daily copies to delete once the copy made at `newest` has checked
 // out. Kept are every copy of that day (the morning copy still holds the
@@ -70,6 +72,17 @@ struct Found {
   safefile::Check check;
 };
 Found newestGoodCopy(const QString& dataFile);
+// The same among `candidates`, taken in the order given (newest first).
+Found newestGoodCopyAmong(const QList<Copy>& candidates);
+
+// Removes the files that copies carry until they have checked out
+// (".Setting-*.tmp") from `folder`: left there by a run that was killed.
+void removeTemporaries(const QString& folder);
+
+// For tests that kill a program in the middle of a copy: with
+// ASHIMEMO_TEST_STOP_AT naming `stage`, says so on standard error and waits
+// there for ever.
+void testStopPoint(const char* stage);
 
 // Puts the copy at `copyPath` in place of `dataFile`: copies it to a
 // temporary name beside the data file, checks and flushes it, keeps the file
