@@ -11,6 +11,7 @@
 #include "data/clock.h"
 #include "data/datafile.h"
 #include "data/rules.h"
+#include "data/secondplace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -153,4 +154,34 @@ ASHIMEMO_BENCH(dailyCopy, "backup") {
   }
   CloseDataFile();
   QDir::setCurrent(old);
+}
+
+ASHIMEMO_BENCH(secondCopy, "backup second place") {
+  QTemporaryDir dir;
+  const QString data = dir.filePath(kDataFileName);
+  makeBigDataFile(data, 9999, 999);
+  const QDateTime when(QDate(2026, 12, 8), QTime(9, 30));
+  const backup::Result local = backup::makeCopy(data, when);
+  if (!local.ok) qFatal("backup failed");
+  const QString second = dir.filePath(QStringLiteral("second"));
+  QDir().mkpath(second);
+  const QString plain = QDir(second).filePath(QStringLiteral("plain.MDB"));
+  const QString copied = QDir(second).filePath(QFileInfo(local.path).fileName());
+
+  // In turns, so that both meet the same disk and cache.
+  std::vector<double> cpSync, ours;
+  for (int i = 0; i < 15; ++i) {
+    QFile::remove(plain);
+    cpSync.push_back(timed([&] {
+      run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cp \"$0\" \"$1\" && sync \"$1\""), local.path, plain});
+    }));
+    QFile::remove(copied);
+    ours.push_back(timed([&] {
+      if (!secondplace::copyTo(local.path, second, when).ok) qFatal("second copy failed");
+    }));
+  }
+  const double floor = median(cpSync), second_ = median(ours);
+  bench::report(QStringLiteral("floor: cp and sync of the copy to the same folder, median of 15"), floor, QStringLiteral("ms"));
+  bench::report(QStringLiteral("second copy: copy, sync, read back and compare, rename"), second_, QStringLiteral("ms"));
+  bench::report(QStringLiteral("ratio second copy / cp and sync (at most 2)"), second_ / floor, QStringLiteral("x"));
 }
