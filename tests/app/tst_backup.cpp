@@ -5,7 +5,6 @@
 // second place (a folder on another drive) beside "バックアップ".
 #include "childprocess.h"
 #include "data/backup.h"
-#include "data/secondplace.h"
 #include "data/newfile.h"
 #include "data/schema.h"
 #include "support/testmain.h"
@@ -358,51 +357,71 @@ class BackupTest : public QObject {
     QCOMPARE(wrong->exitCode(), 1);
     QVERIFY(QString::fromLocal8Bit(wrong->readAllStandardError()).contains(QStringLiteral("」がありません。")));
   }
-  void everyCheckedCopyAlsoGoesToTheSecondPlaceWithItsOwnGenerations() {
+  void everyCheckedCopyAlsoGoesToTheSecondPlaceAndIsOfferedFromThere() {
     Place place;
     QTemporaryDir drive;
-    const QString second = drive.filePath(QStringLiteral("Ashimemo"));
-    QVERIFY(QDir().mkpath(second));
+    const QString second = drive.path();
     QVERIFY(createDataFile(place.file(kData), true, nullptr));
     nameSecondPlace(place, second);
     // Older copies on the drive: the same generations are kept there.
-    QStringList kept;
+    QStringList kept{QStringLiteral("Setting-20261208-1745.MDB")};
     for (QDate d(2026, 11, 10); d <= QDate(2026, 12, 7); d = d.addDays(1)) {
       const QString name = QStringLiteral("Setting-%1-0900.MDB").arg(d.toString(QStringLiteral("yyyyMMdd")));
       QVERIFY(QFile::copy(place.file(kData), QDir(second).filePath(name)));
       if (d >= QDate(2026, 11, 25)) kept << name;  // the 13 days before the 8th
     }
-    kept << QStringLiteral("Setting-20261208-0930.MDB") << QStringLiteral("Setting-20261208-1745.MDB");
+    // Killed in the middle of the morning's second copy: nothing counts there.
+    QString log;
+    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T09:30")),
+                                           QStringLiteral("ASHIMEMO_TEST_STOP_AT=second-copying")});
+    QVERIFY(killWhenStopped(p, "second-copying"));
+    QCOMPARE(copyNames(place), QStringList{QStringLiteral("Setting-20261208-0930.MDB")});
+    QCOMPARE(backup::copiesIn(second).size(), 28);
+    QCOMPARE(names(second, QDir::Hidden).filter(QStringLiteral(".tmp")).size(), 1);
 
-    QStringList log = session(place, QStringLiteral("2026-12-08T09:30"));
-    QVERIFY2(log.contains(QStringLiteral("second copy made Setting-20261208-0930.MDB")), qPrintable(log.join(u'\n')));
-    QCOMPARE(contents(QDir(second).filePath(QStringLiteral("Setting-20261208-0930.MDB"))),
-             contents(place.file(QStringLiteral("バックアップ/Setting-20261208-0930.MDB"))));
-    // The closing copy of a changed file goes there too.
+    // The closing copy of a changed file goes there, checked; the half copy is cleared away.
     const qint64 users = rows(place.file(kData), schema::kUsers);
-    log = session(place, QStringLiteral("2026-12-08T17:45"),
-                  [&] { sql(place.file(kData), "INSERT INTO ユーザー(コード, 名前) VALUES (77, '追加')"); });
-    QVERIFY(log.contains(QStringLiteral("second copy made Setting-20261208-1745.MDB")));
-    QCOMPARE(rows(QDir(second).filePath(QStringLiteral("Setting-20261208-1745.MDB")), schema::kUsers), users + 1);
-    QVERIFY(log.filter(QStringLiteral("\t")).isEmpty());  // nothing to tell
+    const QStringList l = session(place, QStringLiteral("2026-12-08T17:45"),
+                                  [&] { sql(place.file(kData), "INSERT INTO ユーザー(コード, 名前) VALUES (77, '追加')"); });
+    QVERIFY2(l.contains(QStringLiteral("second copy made Setting-20261208-1745.MDB")) && l.filter(QStringLiteral("\t")).isEmpty(),
+             qPrintable(l.join(u'\n')));
+    QCOMPARE(contents(QDir(second).filePath(kept[0])), contents(place.file(QStringLiteral("バックアップ/") + kept[0])));
     kept.sort();
-    QCOMPARE(names(second, QDir::Hidden), kept);  // the generations, and nothing half-made
+    QCOMPARE(names(second, QDir::Hidden), kept);
 
-    // Both places are listed, each copy with its place; a copy that is only
-    // on the drive can be put back by its name.
-    QVERIFY(QFile::remove(place.file(QStringLiteral("バックアップ/Setting-20261208-0930.MDB"))));
+    // Both places are listed, each copy with its place.
     QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
     QVERIFY(list->waitForFinished(10000));
     const QStringList out = QString::fromLocal8Bit(list->readAllStandardOutput()).split(u'\n');
-    QVERIFY2(out.filter(QStringLiteral("Setting-20261208-0930.MDB  場所: ") + second).size() == 1 &&
-                 out.filter(QStringLiteral("Setting-20261208-1745.MDB  場所: ")).size() == 2 &&
-                 out.filter(QStringLiteral("場所: ") + place.file(safefile::kBackupFolderName)).size() == 1,
+    QVERIFY2(out.filter(QStringLiteral("1745.MDB  場所: ")).size() == 2 &&
+                 out.filter(QStringLiteral("0930.MDB  場所: ") + place.file(safefile::kBackupFolderName)).size() == 1,
              qPrintable(out.join(u'\n')));
-    QProcess* done = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-0930.MDB"), place.work.path()},
-                            {nowEnv(QStringLiteral("2026-12-08T18:00"))});
+
+    // The PC's own copy of 17:45 is gone, and on the drive a newer file named
+    // like a copy is damaged: the drive's 17:45 copy is offered, by its place.
+    QVERIFY(QFile::remove(place.file(QStringLiteral("バックアップ/Setting-20261208-1745.MDB"))));
+    const QString damaged = QDir(second).filePath(QStringLiteral("Setting-20261209-0900.MDB"));
+    QVERIFY(QFile::copy(place.file(kData), damaged));
+    spoilPageHeader(damaged);
+    const qint64 settings = rows(place.file(kData), schema::kSettings);
+    QVERIFY(QFile::remove(place.file(kData)));
+    p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-09T10:00")), QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")});
+    QVERIFY(waitForLine(log, QStringLiteral("main window shown")));
+    p->kill();
+    p->waitForFinished();
+    const QStringList asked = lines(log);
+    QVERIFY2(asked[1].contains(QStringLiteral("最新のバックアップ：2026年12月8日 17:45 作成（セッティング %1件）\\n保存場所：%2\\n")
+                                   .arg(settings)
+                                   .arg(second)),
+             qPrintable(asked[1]));
+    QCOMPARE(asked[2], QStringLiteral("restored Setting-20261208-1745.MDB"));
+    QCOMPARE(rows(place.file(kData), schema::kUsers), users + 1);
+
+    // A copy that is only on the drive is put back by its name.
+    sql(place.file(kData), "DELETE FROM ユーザー");
+    QProcess* done = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-1745.MDB"), place.work.path()});
     QVERIFY(done->waitForFinished(10000));
-    QCOMPARE(done->exitCode(), 0);
-    QCOMPARE(rows(place.file(kData), schema::kUsers), users);
+    QCOMPARE(rows(place.file(kData), schema::kUsers), users + 1);
   }
 
   void aSecondPlaceMissingReadOnlyOrFullIsToldOnceADay() {
@@ -412,7 +431,10 @@ class BackupTest : public QObject {
       QString reason;
       std::function<bool()> bringBack;
     };
+    // An unplugged drive leaves its mount point behind: an empty folder on
+    // the PC's own disk, where no copy must go.
     QTemporaryDir nowhere;
+    QVERIFY(QDir().mkpath(nowhere.filePath(QStringLiteral("USB"))));
     Drive readOnly("ro,size=1m"), full("size=64k");
     QList<Case> cases{{"missing", nowhere.filePath(QStringLiteral("USB/Ashimemo")), QStringLiteral("見つかりません"),
                        [&] { return QDir().mkpath(nowhere.filePath(QStringLiteral("USB/Ashimemo"))); }}};
@@ -420,7 +442,8 @@ class BackupTest : public QObject {
     if (readOnly.mounted)
       cases.append({"read-only", readOnly.dir.path(), QStringLiteral("読み取り専用"), [&] { return readOnly.remount("rw,size=1m"); }});
     if (full.mounted)
-      cases.append({"full", full.dir.path(), QStringLiteral("空き容量が足りません"), [&] { return full.remount("size=1m"); }});
+      cases.append({"full", full.dir.filePath(QStringLiteral("Ashimemo")), QStringLiteral("空き容量が足りません"),
+                    [&] { return full.remount("size=1m"); }});
 
     for (const Case& c : cases) {
       Place place;
@@ -454,72 +477,6 @@ class BackupTest : public QObject {
       QCOMPARE(names(c.folder, QDir::Hidden), QStringList{QStringLiteral("Setting-20261209-1700.MDB")});
     }
     if (cases.size() < 3) QSKIP("not root, or tmpfs cannot be mounted here: the read-only and full drives were not tried");
-  }
-
-  void theRestoreOfferTakesTheNewestCheckedCopyOfEitherPlaceAndNamesIt() {
-    Place place;
-    QTemporaryDir drive;
-    const QString second = drive.path();
-    QVERIFY(createDataFile(place.file(kData), true, nullptr));
-    nameSecondPlace(place, second);
-    session(place, QStringLiteral("2026-12-07T09:00"));
-    sql(place.file(kData), "DELETE FROM セッティング WHERE rowid IN (SELECT rowid FROM セッティング LIMIT 1)");
-    const qint64 settings = rows(place.file(kData), schema::kSettings);
-    session(place, QStringLiteral("2026-12-08T09:00"));
-    // The PC's own copy of the 8th is gone; on the drive a newer file named
-    // like a copy is damaged.
-    QVERIFY(QFile::remove(place.file(QStringLiteral("バックアップ/Setting-20261208-0900.MDB"))));
-    const QString damaged = QDir(second).filePath(QStringLiteral("Setting-20261209-0900.MDB"));
-    QVERIFY(QFile::copy(place.file(kData), damaged));
-    spoilPageHeader(damaged);
-    QVERIFY(!safefile::checkDataFile(damaged).ok);
-
-    QVERIFY(QFile::remove(place.file(kData)));
-    QString log;
-    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-09T10:00")), QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")});
-    QVERIFY(waitForLine(log, QStringLiteral("main window shown")));
-    p->kill();
-    p->waitForFinished();
-    QStringList l = lines(log);
-    QVERIFY2(l[1].contains(QStringLiteral("最新のバックアップ：2026年12月8日 9:00 作成（セッティング %1件）\\n保存場所：%2\\n")
-                               .arg(settings)
-                               .arg(second)),
-             qPrintable(l[1]));
-    QCOMPARE(l[2], QStringLiteral("restored Setting-20261208-0900.MDB"));
-    QCOMPARE(rows(place.file(kData), schema::kSettings), settings);
-
-    // When the PC's own copy is the newest checked one, that is offered.
-    p->deleteLater();
-    session(place, QStringLiteral("2026-12-09T10:00"));
-    QVERIFY(QFile::remove(damaged));
-    QVERIFY(QFile::remove(place.file(kData)));
-    p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-09T10:05")), QStringLiteral("ASHIMEMO_TEST_ANSWERS=no")});
-    QVERIFY(p->waitForFinished(10000));
-    l = lines(log);
-    QVERIFY2(l.size() == 2 && l[1].contains(QStringLiteral("2026年12月9日 10:00 作成")) &&
-                 l[1].contains(QStringLiteral("保存場所：") + place.file(safefile::kBackupFolderName)),
-             qPrintable(l.join(u'\n')));
-  }
-
-  void aKillDuringTheSecondCopyLeavesNoHalfCopyCounted() {
-    Place place;
-    QTemporaryDir drive;
-    QVERIFY(createDataFile(place.file(kData), true, nullptr));
-    nameSecondPlace(place, drive.path());
-    QString log;
-    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T09:30")),
-                                           QStringLiteral("ASHIMEMO_TEST_STOP_AT=second-copying")});
-    QVERIFY(killWhenStopped(p, "second-copying"));
-    QCOMPARE(copyNames(place), QStringList{QStringLiteral("Setting-20261208-0930.MDB")});
-    QVERIFY(backup::copiesIn(drive.path()).isEmpty());
-    QCOMPARE(names(drive.path(), QDir::Hidden).filter(QStringLiteral(".tmp")).size(), 1);
-    QCOMPARE(secondplace::newestGoodCopy(place.file(kData), drive.path()).copy.path,
-             place.file(QStringLiteral("バックアップ/Setting-20261208-0930.MDB")));
-    // The next copy clears the half copy away.
-    sql(place.file(kData), "UPDATE ユーザー SET 名前 = 名前 || '.'");
-    const QStringList l = session(place, QStringLiteral("2026-12-08T12:00"));
-    QVERIFY(l.contains(QStringLiteral("second copy made Setting-20261208-1200.MDB")));
-    QCOMPARE(names(drive.path(), QDir::Hidden), QStringList{QStringLiteral("Setting-20261208-1200.MDB")});
   }
 };
 
