@@ -83,6 +83,7 @@ void AutoBackup::waitForCopy() {
   connect(&second, &QTimer::timeout, &progress, [this, &progress, &second] {
     if (!copyingToSecond_) return;
     progress.setLabelText(QStringLiteral("バックアップを「%1」にもコピーしています…").arg(second_));
+    progress.resize(progress.sizeHint());
     second.stop();
   });
   second.start(100);
