@@ -5,6 +5,7 @@
 // "バックアップ" and in the second place that DIR/Ashimemo.ini names).
 // ashimemo-mkdata --restore COPY DIR: puts a copy (from either place) in
 // place of DIR/Setting.MDB.
+// ashimemo-mkdata --help | -h | --version: the usage or the version, status 0.
 #include "convert/importcommand.h"
 #include "data/backup.h"
 #include "data/clock.h"
@@ -106,11 +107,16 @@ int restoreBackup(const QString& copy, const QString& dir) {
   return 0;
 }
 
+const char* const kUsage =
+    "使い方: ashimemo-mkdata [--sample] ファイル名\n"
+    "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
+    "        ashimemo-mkdata --backups フォルダー\n"
+    "        ashimemo-mkdata --restore バックアップ フォルダー\n"
+    "        ashimemo-mkdata --help | -h | --version";
+
+// Wrong usage: the usage on standard error, status 2.
 int usage() {
-  say(stderr, QStringLiteral("使い方: ashimemo-mkdata [--sample] ファイル名\n"
-                             "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
-                             "        ashimemo-mkdata --backups フォルダー\n"
-                             "        ashimemo-mkdata --restore バックアップ フォルダー"));
+  say(stderr, QString::fromUtf8(kUsage));
   return 2;
 }
 
@@ -119,6 +125,14 @@ int usage() {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
+  if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+    say(stdout, QString::fromUtf8(kUsage));
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == QLatin1String("--version")) {
+    say(stdout, QStringLiteral("ashimemo-mkdata ") + schema::kVersionText);
+    return 0;
+  }
   if (args.value(0) == QLatin1String("--import")) return convert::runImportCommand(args.mid(1));
   if (args.value(0) == QLatin1String("--backups")) return args.size() == 2 ? listBackups(args[1]) : usage();
   if (args.value(0) == QLatin1String("--restore")) return args.size() == 3 ? restoreBackup(args[1], args[2]) : usage();
