@@ -1,6 +1,7 @@
 #include "firststart.h"
 
 #include "data/backup.h"
+#include "data/clock.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
 #include "data/secondplace.h"
@@ -42,7 +43,7 @@ Outcome prepare(const QString& folder, const QString& pictureDir) {
   // or in the second place): the program then offers to put it back, which
   // a new, empty file would hide.
   if (!QFileInfo(data).isSymLink() && !QFileInfo::exists(data) &&
-      !secondplace::newestGoodCopy(data, secondplace::folderFor(data)).found) {
+      !secondplace::newestGoodCopy(data, secondplace::folderFor(data), Clock::now()).found) {
     QString why;
     out.createdDataFile = createDataFile(data, false, &why);
     // Another start may have made it at the same moment; that one is kept.

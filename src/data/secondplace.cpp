@@ -201,9 +201,10 @@ Outcome copyTo(const QString& checkedCopy, const QString& folder, const QDateTim
     QFile::remove(temp);
     return o;
   }
-  // Only now, with a newer copy whole on the drive, may older ones go.
-  for (const QString& old : backup::toPrune(backup::copiesIn(folder), when))
-    if (QFile::remove(old)) o.pruned << old;
+  // Only now, with a newer copy whole on the drive, may older ones go. Its
+  // bytes are those of a good copy: thinning need not read it again.
+  backup::rememberGood(o.path);
+  o.thinned = backup::thin(folder, when);
   return o;
 }
 
@@ -216,8 +217,8 @@ QList<backup::Copy> copiesOfBoth(const QString& dataFile, const QString& folder)
   return all;
 }
 
-backup::Found newestGoodCopy(const QString& dataFile, const QString& folder) {
-  return backup::newestGoodCopyAmong(copiesOfBoth(dataFile, folder));
+backup::Found newestGoodCopy(const QString& dataFile, const QString& folder, const QDateTime& now) {
+  return backup::firstGoodCopy(backup::inOfferOrder(copiesOfBoth(dataFile, folder), now));
 }
 
 bool firstNoticeOn(const QString& dataFile, const QDate& day) {

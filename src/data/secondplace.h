@@ -24,15 +24,15 @@ struct Outcome {
   bool ok = false;
   QString path;      // the copy kept there
   QString problem;   // Japanese reason when !ok
-  QStringList pruned;
+  backup::Thinned thinned;
 };
 
 // Copies the checked copy at `checkedCopy` into `folder` under its own name:
 // written to a temporary name there, flushed to the drive, read back from
 // the drive and compared byte for byte with the checked copy (identical
 // bytes pass the same check), then renamed. A copy that does not compare
-// equal is deleted there and never counted. Then the daily copies there that
-// the generations no longer need are deleted. The folder is made only when
+// equal is deleted there and never counted. Then the copies there are thinned
+// as in "バックアップ" (backup::thin). The folder is made only when
 // it lies directly on a mounted drive (so that an unplugged drive's empty
 // mount point never gets copies on the PC's own disk).
 Outcome copyTo(const QString& checkedCopy, const QString& folder, const QDateTime& when);
@@ -41,8 +41,9 @@ Outcome copyTo(const QString& checkedCopy, const QString& folder, const QDateTim
 // when empty or unreachable), newest first; at the same time, local first.
 QList<backup::Copy> copiesOfBoth(const QString& dataFile, const QString& folder);
 
-// The newest daily copy of either place that checks out.
-backup::Found newestGoodCopy(const QString& dataFile, const QString& folder);
+// The first daily copy of either place, in offer order (backup::inOfferOrder
+// at `now`), that checks out.
+backup::Found newestGoodCopy(const QString& dataFile, const QString& folder, const QDateTime& now);
 
 // True the first time it is asked on `day` for this data file, false after
 // that (across runs): the second place's trouble is told once a day.

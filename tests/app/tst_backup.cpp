@@ -40,6 +40,22 @@ void sql(const QString& path, const char* text) {
   QVERIFY2(rc == SQLITE_OK, qPrintable(e));
 }
 
+QString copyPath(const Place& place, const QString& name) {
+  return place.file(safefile::kBackupFolderName + u'/' + name);
+}
+
+// The data file as it is now, as a copy named `name`.
+void putCopy(const Place& place, const QString& name) {
+  QDir().mkpath(place.file(safefile::kBackupFolderName));
+  QVERIFY(QFile::copy(place.file(kData), copyPath(place, name)));
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
 QByteArray contents(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -357,6 +373,7 @@ class BackupTest : public QObject {
     QCOMPARE(wrong->exitCode(), 1);
     QVERIFY(QString::fromLocal8Bit(wrong->readAllStandardError()).contains(QStringLiteral("」がありません。")));
   }
+
   void everyCheckedCopyAlsoGoesToTheSecondPlaceAndIsOfferedFromThere() {
     Place place;
     QTemporaryDir drive;
@@ -477,6 +494,169 @@ class BackupTest : public QObject {
       QCOMPARE(names(c.folder, QDir::Hidden), QStringList{QStringLiteral("Setting-20261209-1700.MDB")});
     }
     if (cases.size() < 3) QSKIP("not root, or tmpfs cannot be mounted here: the read-only and full drives were not tried");
+  }
+
+  void thinningCountsOnlyCopiesThatCheckOut() {
+    // Yesterday's good 09:00 copy and a cut-off file named like its 18:00 copy.
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    putCopy(place, QStringLiteral("Setting-20261207-0900.MDB"));
+    const QByteArray cut = contents(place.file(kData)).chopped(contents(place.file(kData)).size() / 2);
+    write(copyPath(place, QStringLiteral("Setting-20261207-1800.MDB")), cut);
+    // Killed as it thins: the new copy is whole, the others untouched.
+    QString log;
+    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T10:00")),
+                                           QStringLiteral("ASHIMEMO_TEST_STOP_AT=backup-thinning")});
+    QVERIFY(killWhenStopped(p, "backup-thinning"));
+    QCOMPARE(copyNames(place), (QStringList{QStringLiteral("Setting-20261207-0900.MDB"), QStringLiteral("Setting-20261207-1800.MDB"),
+                                            QStringLiteral("Setting-20261208-1000.MDB")}));
+    QVERIFY(rows(copyPath(place, QStringLiteral("Setting-20261208-1000.MDB")), schema::kSettings) > 0);
+    // The next day's thinning keeps the good copy as the 7th's and sets the broken one aside.
+    session(place, QStringLiteral("2026-12-09T10:00"));
+    QCOMPARE(copyNames(place), (QStringList{QStringLiteral("Setting-20261207-0900.MDB"), QStringLiteral("Setting-20261208-1000.MDB"),
+                                            QStringLiteral("Setting-20261209-1000.MDB"), QStringLiteral("Setting-使用不可-20261207-1800.MDB")}));
+    QCOMPARE(contents(copyPath(place, QStringLiteral("Setting-使用不可-20261207-1800.MDB"))), cut);
+  }
+
+  void aCopyDatedInTheFutureNeverCountsAsNewerThanTodaysWork() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    const qint64 settings = rows(place.file(kData), schema::kSettings);
+    putCopy(place, QStringLiteral("Setting-20261208-0900.MDB"));
+    sql(place.file(kData), "DELETE FROM セッティング WHERE コード <> (SELECT min(コード) FROM セッティング)");
+    // Made while the clock was a year ahead: named and stamped so.
+    putCopy(place, QStringLiteral("Setting-20271208-0900.MDB"));
+    QFile future(copyPath(place, QStringLiteral("Setting-20271208-0900.MDB")));
+    QVERIFY(future.open(QIODevice::ReadWrite));
+    QVERIFY(future.setFileTime(QDateTime::currentDateTime().addYears(1), QFileDevice::FileModificationTime));
+    future.close();
+
+    // The closing copy is still made after the day's work.
+    const QStringList log = session(place, QStringLiteral("2026-12-08T09:30"),
+                                    [&] { sql(place.file(kData), "UPDATE ユーザー SET 名前='変更'"); });
+    QVERIFY2(log.contains(QStringLiteral("backup not due")) && log.contains(QStringLiteral("backup made Setting-20261208-0930.MDB")),
+             qPrintable(log.join(u'\n')));
+
+    // With the data file unusable, this morning's copy is offered before
+    // the future one, which is offered, with its date as it is, only alone.
+    write(place.file(kData), "not a data file");
+    auto offered = [&] {
+      QString messages;
+      QProcess* p = place.start(this, &messages, {nowEnv(QStringLiteral("2026-12-08T12:00"))});
+      p->waitForFinished(10000);
+      return lines(messages).value(1);
+    };
+    QString question = offered();
+    QVERIFY2(question.contains(QStringLiteral("2026年12月8日 9:30 作成（セッティング 1件）")), qPrintable(question));
+    QFile::remove(copyPath(place, QStringLiteral("Setting-20261208-0930.MDB")));
+    question = offered();
+    QVERIFY2(question.contains(QStringLiteral("2026年12月8日 9:00 作成（セッティング %1件）").arg(settings)), qPrintable(question));
+    QFile::remove(copyPath(place, QStringLiteral("Setting-20261208-0900.MDB")));
+    question = offered();
+    QVERIFY2(question.contains(QStringLiteral("2027年12月8日 9:00 作成（セッティング 1件）")) &&
+                 question.contains(QStringLiteral("現在より後")),
+             qPrintable(question));
+  }
+
+  void aCopyTheProgramCannotOpenIsNeitherOfferedNorCounted() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    putCopy(place, QStringLiteral("Setting-20261207-0900.MDB"));
+    putCopy(place, QStringLiteral("Setting-20261208-0900.MDB"));
+    // Sound to the engine, but a field the program uses is missing.
+    sql(copyPath(place, QStringLiteral("Setting-20261208-0900.MDB")), "ALTER TABLE セッティング DROP COLUMN FL_備考");
+    write(place.file(kData), "not a data file");
+    QString log;
+    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T12:00")), QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")});
+    QVERIFY(waitForLine(log, QStringLiteral("backup made")));
+    p->terminate();
+    p->waitForFinished();
+    const QStringList l = lines(log);
+    QVERIFY2(l.value(1).contains(QStringLiteral("2026年12月7日 9:00 作成")), qPrintable(l.value(1)));
+    QVERIFY(l.contains(QStringLiteral("restored Setting-20261207-0900.MDB")));
+    // Not today's copy either: the morning copy is made and the other set aside.
+    QVERIFY(l.contains(QStringLiteral("backup made Setting-20261208-1200.MDB")));
+    QVERIFY(copyNames(place).contains(QStringLiteral("Setting-使用不可-20261208-0900.MDB")));
+  }
+
+  void aLinkIsFollowedAndKept() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    const qint64 settings = rows(place.file(kData), schema::kSettings);
+    putCopy(place, QStringLiteral("Setting-20261208-0900.MDB"));
+    QFile::remove(place.file(kData));
+    const QString target = place.file(QStringLiteral("share/Setting.MDB"));
+    QVERIFY(QFile::link(target, place.file(kData)));
+    // The share is not mounted: its name is told, nothing offered, nothing written.
+    QString log;
+    QProcess* p = place.start(this, &log, {QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")});
+    QVERIFY(p->waitForFinished(10000));
+    QCOMPARE(p->exitCode(), 1);
+    QCOMPARE(lines(log).size(), 1);
+    QVERIFY2(lines(log)[0].contains(target) && lines(log)[0].contains(QStringLiteral("接続できません")), qPrintable(lines(log)[0]));
+    QVERIFY(QFileInfo(place.file(kData)).isSymLink() && !QFileInfo::exists(target));
+
+    // Mounted, with a damaged file: the restore writes where the link
+    // points and keeps the link, also when it is killed on the way.
+    QDir().mkpath(place.file(QStringLiteral("share")));
+    write(target, "not a data file");
+    const QStringList yes{nowEnv(QStringLiteral("2026-12-08T12:00")), QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")};
+    for (const char* stage : {"restore-copying", "restore-replacing"}) {
+      p = place.start(this, &log, yes + QStringList{QStringLiteral("ASHIMEMO_TEST_STOP_AT=") + QString::fromLatin1(stage)});
+      QVERIFY(killWhenStopped(p, stage));
+      QVERIFY(QFileInfo(place.file(kData)).isSymLink());
+      QCOMPARE(contents(target), QByteArray("not a data file"));
+    }
+    p = place.start(this, &log, yes);
+    QVERIFY(waitForLine(log, QStringLiteral("main window shown")));
+    p->kill();
+    p->waitForFinished();
+    QVERIFY(QFileInfo(place.file(kData)).isSymLink());
+    QCOMPARE(rows(target, schema::kSettings), settings);
+    QCOMPARE(contents(copyPath(place, QStringLiteral("Setting-使用不可-20261208-1200-2.MDB"))), QByteArray("not a data file"));
+  }
+
+  void aDataFileDeletedOrMovedWhileOpenIsCopiedFromTheOpenFile() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    session(place, QStringLiteral("2026-12-08T09:30"));  // no copy is due at the next starts
+    const QString morning = copyPath(place, QStringLiteral("Setting-20261208-0930.MDB"));
+    // Moved away, and the program killed while it copies the open file: no half copy counts.
+    QString log;
+    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T10:00")),
+                                           QStringLiteral("ASHIMEMO_TEST_STOP_AT=backup-copying")});
+    QVERIFY(waitForLine(log, QStringLiteral("backup not due")));
+    QVERIFY(QFile::rename(place.file(kData), place.file(QStringLiteral("moved.MDB"))));
+    QVERIFY(killWhenStopped(p, "backup-copying"));
+    QCOMPARE(copyNames(place), QStringList{QFileInfo(morning).fileName()});
+    QVERIFY(QFile::rename(place.file(QStringLiteral("moved.MDB")), place.file(kData)));
+
+    // Deleted after a save: copied at once and at closing, and said so.
+    p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T10:00"))});
+    QVERIFY(waitForLine(log, QStringLiteral("backup not due")));
+    sql(place.file(kData), "INSERT INTO セッティング(コード, セッティング名称) VALUES (77, '保存済み')");
+    QVERIFY(QFile::remove(place.file(kData)));
+    QVERIFY(waitForLine(log, QStringLiteral("backup made Setting-20261208-1000.MDB")));
+    p->terminate();
+    QVERIFY(p->waitForFinished(10000));
+    const QStringList told = lines(log).filter(QStringLiteral("削除されたか"));
+    QCOMPARE(told.size(), 2);
+    QVERIFY2(told[0].contains(QStringLiteral("「Setting-20261208-1000.MDB」にコピーしました")), qPrintable(told[0]));
+    QVERIFY2(told[1].contains(QStringLiteral("「Setting-20261208-1000-2.MDB」にコピーしました")), qPrintable(told[1]));
+    for (const char* name : {"Setting-20261208-1000.MDB", "Setting-20261208-1000-2.MDB"})
+      QCOMPARE(rows(copyPath(place, QString::fromLatin1(name)), schema::kSettings), rows(morning, schema::kSettings) + 1);
+  }
+
+  void aNewDayBeginningWhileTheProgramRunsGetsItsCopy() {
+    Place place;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    putCopy(place, QStringLiteral("Setting-20261208-2300.MDB"));
+    QString log;
+    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T23:59:57")), QStringLiteral("ASHIMEMO_TEST_CLOCK=running")});
+    QVERIFY(waitForLine(log, QStringLiteral("backup not due")));
+    QVERIFY(waitForLine(log, QStringLiteral("backup made Setting-20261209-0000.MDB"), 15000));
+    p->kill();
+    p->waitForFinished();
   }
 };
 

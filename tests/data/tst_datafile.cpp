@@ -119,6 +119,23 @@ class DataFileTest : public QObject {
     QCOMPARE(dir.count(schema::kAlignments), 1);
   }
 
+  void savingToADeletedFileSaysItWasDeleted() {
+    DataDir dir;
+    dir.exec(QStringLiteral("INSERT INTO セッティング (コード) VALUES (77)"));
+    QVERIFY(QFile::remove(dir.file(kDataFileName)));
+    QVERIFY(Database::fileMoved());
+    try {
+      Recordset s(QStringLiteral("SELECT * FROM セッティング WHERE コード=77"), Recordset::Updatable);
+      s.edit();
+      s.setField(QStringLiteral("セッティング名称"), QStringLiteral("変更"));
+      s.update();
+      QFAIL("a write to a deleted file must raise");
+    } catch (const DbError& e) {
+      QVERIFY2(e.message.contains(QStringLiteral("削除されたか")) && !e.message.contains(QStringLiteral("読み取り専用")),
+               qPrintable(e.message));
+    }
+  }
+
   void codeProposalOnTables() {
     DataDir dir;
     QCOMPARE(NextSettingCode(), QStringLiteral("0001"));
