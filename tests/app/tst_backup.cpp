@@ -96,14 +96,12 @@ void nameSecondPlace(const Place& place, const QString& second) {
 struct Drive {
   QTemporaryDir dir;
   bool mounted = false;
-  explicit Drive(const char* options) {
-    mounted = ::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, options) == 0;
-  }
-  bool remount(const char* options) {
-    return ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", MS_REMOUNT, options) == 0;
-  }
+  explicit Drive(const char* options)
+      : mounted(::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, options) == 0) {}
+  bool remount(const char* options) { return ::mount("tmpfs", path().constData(), "tmpfs", MS_REMOUNT, options) == 0; }
+  QByteArray path() const { return QFile::encodeName(dir.path()); }
   ~Drive() {
-    if (mounted) ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
+    if (mounted) ::umount2(path().constData(), MNT_DETACH);
   }
 };
 
@@ -442,12 +440,7 @@ class BackupTest : public QObject {
   }
 
   void aSecondPlaceMissingReadOnlyOrFullIsToldOnceADay() {
-    struct Case {
-      const char* what;
-      QString folder;
-      QString reason;
-      std::function<bool()> bringBack;
-    };
+    struct Case { const char* what; QString folder, reason; std::function<bool()> bringBack; };
     // An unplugged drive leaves its mount point behind: an empty folder on
     // the PC's own disk, where no copy must go.
     QTemporaryDir nowhere;
@@ -472,9 +465,8 @@ class BackupTest : public QObject {
       QStringList log = session(place, QStringLiteral("2026-12-08T09:00"), change);
       QCOMPARE(log.filter(QStringLiteral("backup made")).size(), 2);
       QCOMPARE(log.filter(QStringLiteral("second copy failed")).size(), 2);
-      QStringList told = log.filter(QStringLiteral("\t"));
-      QVERIFY2(told.size() == 1, c.what);
-      QVERIFY2(told[0].startsWith(QStringLiteral("Ashimemo\tバックアップを「%1」に保存できませんでした。").arg(c.folder)) &&
+      const QStringList told = log.filter(QStringLiteral("\t"));
+      QVERIFY2(told.size() == 1 && told[0].startsWith(QStringLiteral("Ashimemo\tバックアップを「%1」に保存できませんでした。").arg(c.folder)) &&
                    told[0].contains(c.reason) && told[0].contains(QStringLiteral("正しく作成されています")) &&
                    told[0].endsWith(QStringLiteral("\tOK\tNone")),
                qPrintable(told[0]));
@@ -489,8 +481,8 @@ class BackupTest : public QObject {
       // Back again: the next copy goes there, with no question asked.
       QVERIFY2(c.bringBack(), c.what);
       log = session(place, QStringLiteral("2026-12-09T17:00"), change);
-      QVERIFY2(log.contains(QStringLiteral("second copy made Setting-20261209-1700.MDB")), qPrintable(log.join(u'\n')));
-      QVERIFY(log.filter(QStringLiteral("\t")).isEmpty());
+      QVERIFY2(log.contains(QStringLiteral("second copy made Setting-20261209-1700.MDB")) && log.filter(QStringLiteral("\t")).isEmpty(),
+               qPrintable(log.join(u'\n')));
       QCOMPARE(names(c.folder, QDir::Hidden), QStringList{QStringLiteral("Setting-20261209-1700.MDB")});
     }
     if (cases.size() < 3) QSKIP("not root, or tmpfs cannot be mounted here: the read-only and full drives were not tried");
