@@ -118,9 +118,10 @@ void AutoBackup::start(Kind kind) {
   worker_ = QThread::create([this, file, when, kind, second] {
     result_ = kind == Kind::Daily ? backup::makeDailyCopyIfDue(file, when) : backup::makeCopy(file, when);
     secondResult_ = secondplace::Outcome();
-    if (!result_.ok || second.isEmpty()) return;
+    if (second.isEmpty() || (!result_.ok && result_.due)) return;
     copyingToSecond_ = true;
-    secondResult_ = secondplace::copyTo(result_.path, second, when);
+    secondResult_ = result_.ok ? secondplace::copyTo(result_.path, second, when)
+                               : secondplace::catchUp(file, second, when);
     copyingToSecond_ = false;
   });
   connect(worker_, &QThread::finished, this, &AutoBackup::done);
@@ -133,14 +134,10 @@ void AutoBackup::done() {
   lastCopy_ = Clock::now();
   if (!result_.due) {
     Msg::logEvent(QStringLiteral("backup not due"));
+    reportSecond();
   } else if (result_.ok) {
     Msg::logEvent(QStringLiteral("backup made ") + QFileInfo(result_.path).fileName());
-    if (secondResult_.ok) {
-      Msg::logEvent(QStringLiteral("second copy made ") + QFileInfo(secondResult_.path).fileName());
-    } else if (!second_.isEmpty()) {
-      Msg::logEvent(QStringLiteral("second copy failed"));
-      tellSecond(secondResult_.problem);
-    }
+    reportSecond();
   } else if (lostFile()) {
     rescue();  // the file went while it was being copied
   } else {
@@ -249,6 +246,15 @@ void AutoBackup::tell(const QString& problem) {
               QStringLiteral("データファイルのバックアップを作成できませんでした。\n%1\n"
                              "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
                   .arg(problem));
+}
+
+void AutoBackup::reportSecond() {
+  if (secondResult_.ok) {
+    Msg::logEvent(QStringLiteral("second copy made ") + QFileInfo(secondResult_.path).fileName());
+  } else if (!secondResult_.problem.isEmpty()) {
+    Msg::logEvent(QStringLiteral("second copy failed"));
+    tellSecond(secondResult_.problem);
+  }
 }
 
 void AutoBackup::tellSecond(const QString& problem) {

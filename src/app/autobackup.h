@@ -6,8 +6,8 @@
 // copies run on a worker thread with a connection of their own, so the
 // window never waits for them. A failure is told once per session and the
 // program goes on. With a second place named in "Ashimemo.ini", each checked
-// copy then goes there too on the same thread; trouble there is told once a
-// day.
+// copy then goes there too on the same thread (and, when no copy is due, the
+// newest one if the place lacks it); trouble there is told once a day.
 //
 // A data file deleted, moved or replaced while the program runs is noticed
 // (when the file changes on disk, when a save fails, at each copy and at
@@ -47,6 +47,7 @@ class AutoBackup : public QObject {
   void done();
   void waitForCopy();
   void tell(const QString& problem);
+  void reportSecond();
   void tellSecond(const QString& problem);
   bool lostFile();
   void rescue();

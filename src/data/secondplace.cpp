@@ -208,6 +208,16 @@ Outcome copyTo(const QString& checkedCopy, const QString& folder, const QDateTim
   return o;
 }
 
+Outcome catchUp(const QString& dataFile, const QString& folder, const QDateTime& now) {
+  const QList<backup::Copy> local = backup::inOfferOrder(backup::copies(dataFile), now);
+  if (local.isEmpty() || local.first().when > now) return Outcome();
+  const QString path = local.first().path;
+  // A copy that no longer checks out is set aside by the next thinning, not sent on.
+  if (QFileInfo::exists(QDir(folder).filePath(QFileInfo(path).fileName())) || !safefile::checkDataFile(path).ok)
+    return Outcome();
+  return copyTo(path, folder, local.first().when);
+}
+
 QList<backup::Copy> copiesOfBoth(const QString& dataFile, const QString& folder) {
   QList<backup::Copy> all = backup::copies(dataFile);
   if (!folder.isEmpty() && canonical(folder) != canonical(safefile::backupFolder(dataFile))) all += backup::copiesIn(folder);

@@ -37,6 +37,12 @@ struct Outcome {
 // mount point never gets copies on the PC's own disk).
 Outcome copyTo(const QString& checkedCopy, const QString& folder, const QDateTime& when);
 
+// The newest daily copy in "バックアップ" (made up to `now`), copied as
+// copyTo does when `folder` has no file of its name: a drive that was away
+// when it was made gets it at the next start. `ok` false and no problem when
+// there is nothing to copy.
+Outcome catchUp(const QString& dataFile, const QString& folder, const QDateTime& now);
+
 // The copies in the data file's "バックアップ" and in `folder` (none there
 // when empty or unreachable), newest first; at the same time, local first.
 QList<backup::Copy> copiesOfBoth(const QString& dataFile, const QString& folder);
