@@ -293,7 +293,9 @@ Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTim
   r.ok = true;
   r.path = final;
   // Only now, with a newer copy checked and in place, may older ones go.
-  r.thinned = thin(folder, when);
+  // A copy through the program's own connection is made while the window
+  // waits, and thinning may read every copy: the next copy thins instead.
+  if (!open) r.thinned = thin(folder, when);
   return r;
 }
 

@@ -81,7 +81,8 @@ struct Result {
 // copy that fails is removed; the earlier copies stay. With `open` (the
 // program's own connection to the data file) the copy is read through it:
 // a data file deleted or moved while the program runs can still be copied
-// that way, from the file the program holds open.
+// that way, from the file the program holds open; such a copy leaves the
+// thinning to the next copy.
 Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTime& when, sqlite3* open = nullptr);
 // The same into the copies folder beside the data file.
 Result makeCopy(const QString& dataFile, const QDateTime& when);

@@ -516,7 +516,6 @@ class BackupTest : public QObject {
   void aCopyDatedInTheFutureNeverCountsAsNewerThanTodaysWork() {
     Place place;
     QVERIFY(createDataFile(place.file(kData), true, nullptr));
-    const qint64 settings = rows(place.file(kData), schema::kSettings);
     putCopy(place, QStringLiteral("Setting-20261208-0900.MDB"));
     sql(place.file(kData), "DELETE FROM セッティング WHERE コード <> (SELECT min(コード) FROM セッティング)");
     // Made while the clock was a year ahead: named and stamped so.
@@ -543,10 +542,8 @@ class BackupTest : public QObject {
     };
     QString question = offered();
     QVERIFY2(question.contains(QStringLiteral("2026年12月8日 9:30 作成（セッティング 1件）")), qPrintable(question));
-    QFile::remove(copyPath(place, QStringLiteral("Setting-20261208-0930.MDB")));
-    question = offered();
-    QVERIFY2(question.contains(QStringLiteral("2026年12月8日 9:00 作成（セッティング %1件）").arg(settings)), qPrintable(question));
-    QFile::remove(copyPath(place, QStringLiteral("Setting-20261208-0900.MDB")));
+    for (const char* name : {"Setting-20261208-0930.MDB", "Setting-20261208-0900.MDB"})
+      QFile::remove(copyPath(place, QString::fromLatin1(name)));
     question = offered();
     QVERIFY2(question.contains(QStringLiteral("2027年12月8日 9:00 作成（セッティング 1件）")) &&
                  question.contains(QStringLiteral("現在より後")),

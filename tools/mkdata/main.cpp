@@ -1,6 +1,7 @@
 // ashimemo-mkdata [--sample] FILE: creates a new, empty data file (or one
 // with sample records). Never overwrites an existing file.
-// ashimemo-mkdata --import JETFILE NEWFILE: converts a Jet-format file.
+// ashimemo-mkdata --import [--password PW] [--access-closed] JETFILE NEWFILE:
+// converts a Jet-format file.
 // ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB (in
 // "バックアップ" and in the second place that DIR/Ashimemo.ini names).
 // ashimemo-mkdata --restore COPY DIR: puts a copy (from either place) in
@@ -109,7 +110,7 @@ int restoreBackup(const QString& copy, const QString& dir) {
 
 const char* const kUsage =
     "使い方: ashimemo-mkdata [--sample] ファイル名\n"
-    "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
+    "        ashimemo-mkdata --import [--password パスワード] [--access-closed] Jet形式のファイル 新しいファイル\n"
     "        ashimemo-mkdata --backups フォルダー\n"
     "        ashimemo-mkdata --restore バックアップ フォルダー\n"
     "        ashimemo-mkdata --help | -h | --version";
