@@ -331,7 +331,11 @@ Result makeDailyCopyIfDue(const QString& dataFile, const QDateTime& when) {
 }
 
 Found newestGoodCopyIn(const QString& folder, const QDateTime& now) {
-  for (const Copy& c : inOfferOrder(copiesIn(folder), now)) {
+  return firstGoodCopy(inOfferOrder(copiesIn(folder), now));
+}
+
+Found firstGoodCopy(const QList<Copy>& candidates) {
+  for (const Copy& c : candidates) {
     Found f;
     f.check = safefile::checkDataFile(c.path);
     if (f.check.ok) {
@@ -418,5 +422,11 @@ bool restore(const QString& copyPath, const QString& dataFile, const QString& as
     return fail(withEngineDetail(QStringLiteral("「%1」を置き換えられません。").arg(QFileInfo(dataFile).fileName()), sysError));
   return true;
 }
+
+void rememberGood(const QString& path) { goodCopies().add(path); }
+
+void removeTemporaries(const QString& folder) { removeStaleTemporaries({folder}); }
+
+void testStopPoint(const char* stage) { stopIfAsked(stage); }
 
 }  // namespace backup

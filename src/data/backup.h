@@ -105,6 +105,21 @@ struct Found {
 };
 Found newestGoodCopyIn(const QString& folder, const QDateTime& now);
 Found newestGoodCopy(const QString& dataFile, const QDateTime& now);
+// The same among `candidates`, already in offer order (copies of several folders).
+Found firstGoodCopy(const QList<Copy>& candidates);
+
+// Tells thinning that the copy at `path` (as it is now) checked out, when
+// it was checked another way (compared byte for byte with a good copy).
+void rememberGood(const QString& path);
+
+// Removes the files that copies carry until they have checked out
+// (".Setting-*.tmp") from `folder`: left there by a run that was killed.
+void removeTemporaries(const QString& folder);
+
+// For tests that kill a program in the middle of a copy: with
+// ASHIMEMO_TEST_STOP_AT naming `stage`, says so on standard error and waits
+// there for ever.
+void testStopPoint(const char* stage);
 
 // Puts the copy at `copyPath` in place of `dataFile`: copies it to a
 // temporary name beside the data file, checks and flushes it, keeps the file

@@ -3,6 +3,7 @@
 #include "data/safefile.h"
 #include "data/schema.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -60,7 +62,10 @@ void Database::raise(const QSqlError& error) {
   if (fileMoved()) {
     m = QStringLiteral("データファイル「%1」は、このプログラムの使用中に削除されたか、別の場所に移されました。変更は保存できません。")
             .arg(QFileInfo(openPath).fileName());
-    const QString saved = fileMovedHandler ? fileMovedHandler() : QString();
+    // The handler belongs to the window's thread; the list search reads on a worker.
+    const QCoreApplication* app = QCoreApplication::instance();
+    const bool windowThread = app && QThread::currentThread() == app->thread();
+    const QString saved = fileMovedHandler && windowThread ? fileMovedHandler() : QString();
     if (!saved.isEmpty()) m += u'\n' + saved;
   } else if (t.contains(QStringLiteral("locked")) || t.contains(QStringLiteral("busy")))
     m = QStringLiteral("データファイルがほかのプログラムで使用中のため、処理できませんでした。しばらくしてからやり直してください。");
