@@ -6,6 +6,7 @@
 #include "data/server.h"
 #include "data/serverschema.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -65,7 +67,10 @@ void Database::raise(const QSqlError& error) {
   if (fileMoved()) {
     m = QStringLiteral("データファイル「%1」は、このプログラムの使用中に削除されたか、別の場所に移されました。変更は保存できません。")
             .arg(QFileInfo(openPath).fileName());
-    const QString saved = fileMovedHandler ? fileMovedHandler() : QString();
+    // The handler belongs to the window's thread; the list search reads on a worker.
+    const QCoreApplication* app = QCoreApplication::instance();
+    const bool windowThread = app && QThread::currentThread() == app->thread();
+    const QString saved = fileMovedHandler && windowThread ? fileMovedHandler() : QString();
     if (!saved.isEmpty()) m += u'\n' + saved;
   } else if (t.contains(QStringLiteral("locked")) || t.contains(QStringLiteral("busy")))
     m = QStringLiteral("データファイルがほかのプログラムで使用中のため、処理できませんでした。しばらくしてからやり直してください。");

@@ -2,8 +2,10 @@
 // with sample records). Never overwrites an existing file.
 // ashimemo-mkdata --import [--password PW] [--access-closed] JETFILE NEWFILE:
 // converts a Jet-format file.
-// ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB.
-// ashimemo-mkdata --restore COPY DIR: puts a copy in place of DIR/Setting.MDB.
+// ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB (in
+// "バックアップ" and in the second place that DIR/Ashimemo.ini names).
+// ashimemo-mkdata --restore COPY DIR: puts a copy (from either place) in
+// place of DIR/Setting.MDB.
 // ashimemo-mkdata --to-server FILE URL: a data file's records into a server.
 // ashimemo-mkdata --from-server URL FILE: a server's records into a new file.
 // ashimemo-mkdata --help | -h | --version: the usage or the version, status 0.
@@ -15,6 +17,7 @@
 #include "data/newfile.h"
 #include "data/safefile.h"
 #include "data/schema.h"
+#include "data/secondplace.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,21 +31,29 @@ namespace {
 
 void say(FILE* to, const QString& text) { std::fprintf(to, "%s\n", text.toLocal8Bit().constData()); }
 
-// Every copy beside DIR/Setting.MDB, newest first: date and time, size,
-// settings count and whether it checks out now.
+// Every copy beside DIR/Setting.MDB (and in the second place, with a column
+// naming the place), newest first: date and time, size, settings count and
+// whether it checks out now.
 int listBackups(const QString& dir) {
   if (!QFileInfo(dir).isDir()) {
     say(stderr, QStringLiteral("フォルダー「%1」がありません。").arg(dir));
     return 1;
   }
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
-  const QList<backup::Copy> copies = backup::copies(dataFile);
+  const QString second = secondplace::folderFor(dataFile);
+  if (!second.isEmpty() && !QFileInfo(second).isDir())
+    say(stderr, QStringLiteral("2か所目のバックアップ先「%1」が見つかりません（USB ドライブがつながっていないか、"
+                               "ネットワークのフォルダーに接続できません）。").arg(second));
+  const QList<backup::Copy> copies = secondplace::copiesOfBoth(dataFile, second);
+  const QString where = second.isEmpty()
+      ? QStringLiteral("「%1」").arg(safefile::backupFolder(dataFile))
+      : QStringLiteral("「%1」と「%2」").arg(safefile::backupFolder(dataFile), second);
   if (copies.isEmpty()) {
-    say(stdout, QStringLiteral("「%1」にバックアップはありません。").arg(safefile::backupFolder(dataFile)));
+    say(stdout, QStringLiteral("%1にバックアップはありません。").arg(where));
     return 0;
   }
   const QLocale locale(QLocale::Japanese);
-  say(stdout, QStringLiteral("「%1」のバックアップ（新しい順）:").arg(safefile::backupFolder(dataFile)));
+  say(stdout, QStringLiteral("%1のバックアップ（新しい順）:").arg(where));
   for (const backup::Copy& c : copies) {
     const safefile::Check check = safefile::checkDataFile(c.path);
     const QString kind = c.daily() ? QStringLiteral("毎日") : c.label;
@@ -55,21 +66,25 @@ int listBackups(const QString& dir) {
       verdict = QStringLiteral("Access 形式の元のファイル（--import で変換できます）");
     else if (!check.ok)
       verdict = QStringLiteral("検査NG（%1）").arg(QString(check.problem).replace(u'\n', u' '));
-    say(stdout, QStringLiteral("%1  %2  %3 KB  %4  %5  %6")
-                    .arg(c.when.toString(QStringLiteral("yyyy/MM/dd HH:mm")), kind,
-                         locale.toString((QFileInfo(c.path).size() + 1023) / 1024), settings, verdict,
-                         QFileInfo(c.path).fileName()));
+    QString line = QStringLiteral("%1  %2  %3 KB  %4  %5  %6")
+                       .arg(c.when.toString(QStringLiteral("yyyy/MM/dd HH:mm")), kind,
+                            locale.toString((QFileInfo(c.path).size() + 1023) / 1024), settings, verdict,
+                            QFileInfo(c.path).fileName());
+    if (!second.isEmpty()) line += QStringLiteral("  場所: %1").arg(QFileInfo(c.path).absolutePath());
+    say(stdout, line);
   }
   return 0;
 }
 
-// Puts COPY (a path, or a name in the copies folder) in place of
+// Puts COPY (a path, or a name in the copies folder or the second place) in place of
 // DIR/Setting.MDB, keeping the replaced file as "Setting-復元前-...".
 // Refused while the program runs on that folder.
 int restoreBackup(const QString& copy, const QString& dir) {
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
   QString source = copy;
   if (!QFileInfo(source).isFile()) source = QDir(safefile::backupFolder(dataFile)).filePath(copy);
+  const QString second = secondplace::folderFor(dataFile);
+  if (!QFileInfo(source).isFile() && !second.isEmpty()) source = QDir(second).filePath(copy);
   if (!QFileInfo(source).isFile()) {
     say(stderr, QStringLiteral("バックアップ「%1」がありません。").arg(copy));
     return 1;
