@@ -27,6 +27,7 @@ const QString kList = QStringLiteral("ashimemo-list");
 int transactionDepth = 0;
 QString openPath;
 std::shared_ptr<Engine> current;  // the engine of the open records
+int commits = 0;                  // transactions committed since opening
 // The file the open path named when it was opened (through any link).
 struct stat openFile {};
 std::function<QString()> fileMovedHandler;
@@ -193,6 +194,7 @@ void Database::close() {
   }
   openPath.clear();
   transactionDepth = 0;
+  commits = 0;
   current.reset();
 }
 
@@ -205,6 +207,8 @@ QString Database::path() { return openPath; }
 bool Database::onServer() { return current && current->onServer(); }
 QString Database::place() { return current ? current->place() : QString(); }
 std::shared_ptr<const Engine> Database::engine() { return current; }
+bool Database::serverLogin(ServerUrl* url, QString* password) { return current && current->login(url, password); }
+int Database::savesSinceOpen() { return commits; }
 
 static Engine& engineInUse() {
   if (!current) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
@@ -411,6 +415,7 @@ void Transaction::commit() {
   if (transactionDepth == 1) {
     try {
       engineInUse().exec(QStringLiteral("COMMIT"), {}, false);
+      ++commits;
     } catch (const DbError&) {
       endQuietly(QStringLiteral("ROLLBACK"));
       done_ = true;
@@ -560,6 +565,7 @@ class FileEngine : public Engine {
     if (!run(sql, values, &e)) Database::raise(e);
   }
   QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+  bool login(ServerUrl*, QString*) const override { return false; }
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
     return fileReadAll(file_, sql, columns, stop);
   }

@@ -147,6 +147,11 @@ class ServerEngine : public Engine {
   bool onServer() const override { return true; }
   QString place() const override { return url_.display(); }
   QString beginStatement() const override { return QStringLiteral("BEGIN"); }
+  bool login(ServerUrl* url, QString* password) const override {
+    *url = url_;
+    *password = password_;
+    return true;
+  }
 
   void read(const QString& sql, QStringList* columns, Rows* rows, bool outsideTransaction) override {
     const Result r(run(main_, spelled(sql), {}, outsideTransaction));
