@@ -355,13 +355,14 @@ class ServerEngine : public Engine {
     return DbError(QStringLiteral("サーバー「%1」との接続が切れているため、処理できませんでした。"
                                   "サーバーとネットワークを確かめてから、もう一度やり直してください。")
                        .arg(url_.display()),
-                   detail);
+                   detail.simplified());  // libpq's tab-indented lines as one
   }
 
   static DbError failure(PGconn* conn, const PGresult* r) {
     const QByteArray state = r ? QByteArray(PQresultErrorField(r, PG_DIAG_SQLSTATE)) : QByteArray();
     QString detail = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(conn)).trimmed();
     if (detail.isEmpty()) detail = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    detail = detail.simplified();
     QString m;
     if (state == "23505")
       m = QStringLiteral("同じコードのデータがほかのパソコンで登録されたため、登録できませんでした。");
