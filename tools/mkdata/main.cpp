@@ -3,9 +3,12 @@
 // ashimemo-mkdata --import JETFILE NEWFILE: converts a Jet-format file.
 // ashimemo-mkdata --backups DIR: lists the copies of DIR/Setting.MDB.
 // ashimemo-mkdata --restore COPY DIR: puts a copy in place of DIR/Setting.MDB.
+// ashimemo-mkdata --export [--sjis] DIR OUTDIR: the tables as CSV files.
 #include "convert/importcommand.h"
 #include "data/backup.h"
 #include "data/clock.h"
+#include "data/csvexport.h"
+#include "data/database.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
 #include "data/safefile.h"
@@ -91,11 +94,60 @@ int restoreBackup(const QString& copy, const QString& dir) {
   return 0;
 }
 
+int usage();
+
+// The five tables of DIR/Setting.MDB as CSV files in OUTDIR, one per table
+// named after it. Every file is built before the first is written, so a
+// value that Shift_JIS cannot hold leaves no half set behind.
+int exportTables(QStringList args) {
+  const bool sjis = args.removeAll(QStringLiteral("--sjis")) > 0;
+  if (args.size() != 2) return usage();
+  const QString dataFile = QDir(args[0]).absoluteFilePath(kDataFileName);
+  if (!QFileInfo(dataFile).isFile()) {
+    say(stderr, QStringLiteral("「%1」がありません。").arg(QDir::toNativeSeparators(dataFile)));
+    return 1;
+  }
+  if (safefile::isJetFile(dataFile)) {
+    say(stderr, QStringLiteral("「%1」は Access 形式のファイルです。ashimemo-mkdata --import で変換してから"
+                               "書き出してください。").arg(QDir::toNativeSeparators(dataFile)));
+    return 1;
+  }
+  QString error;
+  if (!safefile::ensureWritableFolder(args[1], &error)) {
+    say(stderr, error);
+    return 1;
+  }
+  QList<csv::Encoded> files;
+  for (const QString& table : csv::exportTables()) {
+    try {
+      files << csv::exportTable(dataFile, table, sjis ? csv::Encoding::ShiftJis : csv::Encoding::Utf8);
+    } catch (const DbError& e) {
+      say(stderr, e.userText());
+      return 1;
+    }
+    if (!files.last().refusal.isEmpty()) {
+      say(stderr, files.last().refusal + QStringLiteral("\n--sjis を付けずに UTF-8 で書き出してください。"));
+      return 1;
+    }
+  }
+  const QLocale locale(QLocale::Japanese);
+  for (qsizetype i = 0; i < files.size(); ++i) {
+    const QString path = QDir(args[1]).absoluteFilePath(csv::exportTables()[i] + QStringLiteral(".csv"));
+    if (!csv::writeFile(path, files[i].bytes, &error)) {
+      say(stderr, error);
+      return 1;
+    }
+    say(stdout, QStringLiteral("%1  %2件").arg(QDir::toNativeSeparators(path), locale.toString(files[i].rowCount)));
+  }
+  return 0;
+}
+
 int usage() {
   say(stderr, QStringLiteral("使い方: ashimemo-mkdata [--sample] ファイル名\n"
                              "        ashimemo-mkdata --import Jet形式のファイル 新しいファイル\n"
                              "        ashimemo-mkdata --backups フォルダー\n"
-                             "        ashimemo-mkdata --restore バックアップ フォルダー"));
+                             "        ashimemo-mkdata --restore バックアップ フォルダー\n"
+                             "        ashimemo-mkdata --export [--sjis] フォルダー 書き出し先フォルダー"));
   return 2;
 }
 
@@ -106,6 +158,7 @@ int main(int argc, char** argv) {
   QStringList args = app.arguments().mid(1);
   if (args.value(0) == QLatin1String("--import")) return convert::runImportCommand(args.mid(1));
   if (args.value(0) == QLatin1String("--backups")) return args.size() == 2 ? listBackups(args[1]) : usage();
+  if (args.value(0) == QLatin1String("--export")) return exportTables(args.mid(1));
   if (args.value(0) == QLatin1String("--restore")) return args.size() == 3 ? restoreBackup(args[1], args[2]) : usage();
   const bool sample = args.removeAll(QStringLiteral("--sample")) > 0;
   if (args.size() != 1 || args[0].startsWith(u'-')) return usage();
