@@ -106,7 +106,8 @@ bool PrintData_Comparison(PrintSurface& s, const comparison::SettingComparison& 
       s.setFontBold(c.differing[size_t(w)][i]);
       PrnFittedText(bx + kItemX + 1, y, c.older.wheel[size_t(w)][i], kOlderX - kItemX - 2, s);
       PrnFittedText(bx + kOlderX + 1, y, c.newer.wheel[size_t(w)][i], kNewerX - kOlderX - 2, s);
-      PrnFittedText(bx + kNewerX + 1, y, c.difference[size_t(w)][i], kWidth - kNewerX - 2, s);
+      if (!c.difference[size_t(w)][i].isEmpty())
+        PrnFittedText(bx + kNewerX + 1, y, c.difference[size_t(w)][i], kWidth - kNewerX - 2, s);
     }
     s.setFontBold(false);
   }
