@@ -1,7 +1,6 @@
 #include "data/csvexport.h"
 
 #include "data/database.h"
-#include "data/safefile.h"
 #include "data/schema.h"
 
 #include <QDir>
@@ -9,7 +8,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QStringEncoder>
-#include <QTemporaryFile>
+#include <QSaveFile>
 
 namespace csv {
 
@@ -35,14 +34,16 @@ ColumnKind kindOf(const QString& table, const QString& column) {
 }
 
 bool needsQuotes(const QString& text) {
-  for (QChar c : text)
-    if (c == u',' || c == u'"' || c == u'\n' || c == u'\r') return true;
+  const ushort* p = text.utf16();
+  for (const ushort* end = p + text.size(); p != end; ++p)
+    if (*p == u',' || *p == u'"' || *p == u'\n' || *p == u'\r') return true;
   return false;
 }
 
 void appendField(QString& out, const QString& text) {
+  if (text.isEmpty()) return;
   if (!needsQuotes(text)) {
-    out += text;
+    out.append(text.constData(), text.size());
     return;
   }
   out += u'"';
@@ -121,6 +122,7 @@ QString cellText(const QString& table, const QString& column, const QVariant& va
 
 QString tableText(const QString& table, const QStringList& columns, const std::vector<std::vector<QVariant>>& rows) {
   const QList<ColumnKind> kinds = kindsOf(table, columns);
+  const QMetaType stringType = QMetaType::fromType<QString>();
   QString out;
   out.reserve(qsizetype(rows.size() + 1) * columns.size() * 6);
   for (qsizetype c = 0; c < columns.size(); ++c) {
@@ -131,7 +133,13 @@ QString tableText(const QString& table, const QStringList& columns, const std::v
   for (const std::vector<QVariant>& row : rows) {
     for (qsizetype c = 0; c < columns.size(); ++c) {
       if (c) out += u',';
-      if (size_t(c) < row.size()) appendField(out, valueText(kinds[c], row[size_t(c)]));
+      if (size_t(c) >= row.size()) continue;
+      const QVariant& v = row[size_t(c)];
+      // Most values are texts written as stored: no copy on the way.
+      if (kinds[c].kind == Kind::Plain && v.metaType() == stringType)
+        appendField(out, *static_cast<const QString*>(v.constData()));
+      else
+        appendField(out, valueText(kinds[c], v));
     }
     out += QLatin1String("\r\n");
   }
@@ -172,10 +180,9 @@ Encoded encode(const QString& table, const QStringList& columns, const std::vect
 }
 
 Encoded exportTable(const QString& file, const QString& table, Encoding encoding, const QList<qint64>* codes) {
-  const QString quotedTable = u'"' + table + u'"';
   QStringList columns;
   std::vector<std::vector<QVariant>> rows = Database::readAll(
-      file, QStringLiteral("SELECT * FROM %1 ORDER BY \"コード\"").arg(quotedTable), &columns);
+      file, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"コード\"").arg(table), &columns);
   if (codes) {
     const qsizetype codeColumn = columns.indexOf(QStringLiteral("コード"));
     QHash<qint64, size_t> at;
@@ -191,20 +198,14 @@ Encoded exportTable(const QString& file, const QString& table, Encoding encoding
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
-  const QFileInfo target(path);
-  const QString shown = QDir::toNativeSeparators(target.absoluteFilePath());
-  QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".%1-作成中-XXXXXX.tmp").arg(target.fileName())));
-  if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush()) {
-    *error = QStringLiteral("「%1」に書き込めません。\n保存先のフォルダーを確認してください。").arg(shown);
+  // QSaveFile writes a temporary file beside the target and renames it into
+  // place on commit: a file of that name is never half-written.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    *error = QStringLiteral("「%1」に書き込めません。\n保存先のフォルダーを確認してください。")
+                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     return false;
   }
-  temp.close();
-  if (!safefile::syncFile(temp.fileName(), error) || !safefile::durableRename(temp.fileName(), path, error)) {
-    *error = QStringLiteral("「%1」に書き込めませんでした。%2").arg(shown, *error);
-    return false;
-  }
-  temp.setAutoRemove(false);
-  QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
   return true;
 }
 
