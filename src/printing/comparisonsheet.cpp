@@ -103,13 +103,17 @@ bool PrintData_Comparison(PrintSurface& s, const comparison::SettingComparison& 
     const float bx = L + o.x, by = T + o.y;
     for (size_t i = 0; i < 12; ++i) {
       const float y = by + float(i + 2) * kRow + 0.6f;
-      s.setFontBold(c.differing[size_t(w)][i]);
+      // Differing values stand out in bold Gothic beside the plain Mincho.
+      const bool differs = c.differing[size_t(w)][i];
+      s.setFontName(differs ? kGothic : kMincho);
+      s.setFontBold(differs);
       PrnFittedText(bx + kItemX + 1, y, c.older.wheel[size_t(w)][i], kOlderX - kItemX - 2, s);
       PrnFittedText(bx + kOlderX + 1, y, c.newer.wheel[size_t(w)][i], kNewerX - kOlderX - 2, s);
       if (!c.difference[size_t(w)][i].isEmpty())
         PrnFittedText(bx + kNewerX + 1, y, c.difference[size_t(w)][i], kWidth - kNewerX - 2, s);
     }
     s.setFontBold(false);
+    s.setFontName(kMincho);
   }
   return s.EndDoc();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The comparison sheet: one page in the look of the setting sheet with the
 // headers of two settings side by side and, per wheel, a block of the twelve
-// values of each with their difference; differing values are printed bold.
+// values of each with their difference; differing values are printed in
+// bold Gothic.
 // Coordinates are millimetres from the page origin (L, T), the stored margins.
 #include "data/comparison.h"
 

@@ -50,11 +50,12 @@ QTableWidget* wheelTable(QWidget* parent, const comparison::SettingComparison& c
     }
   }
   QHeaderView* h = table->horizontalHeader();
-  h->setSectionResizeMode(0, QHeaderView::Stretch);
-  for (int col = 1; col < 4; ++col) h->resizeSection(col, 90);
-  const int rowHeight = table->verticalHeader()->defaultSectionSize();
+  h->setSectionResizeMode(QHeaderView::Stretch);
+  h->setMinimumSectionSize(60);
+  const int rowHeight = table->fontMetrics().height() + 8;
+  table->verticalHeader()->setDefaultSectionSize(rowHeight);
   table->setFixedHeight(h->sizeHint().height() + 12 * rowHeight + 2 * table->frameWidth());
-  table->setCurrentCell(0, 0);
+  table->setMinimumWidth(440);
   return table;
 }
 
