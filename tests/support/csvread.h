@@ -1,14 +1,12 @@
 #pragma once
-// Reads a CSV file back with a real CSV parser (Python's csv module), so
-// that the files are checked as a spreadsheet program reads them.
+// A CSV file read back by a real parser (Python's csv module).
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QList>
 #include <QProcess>
 #include <QStringList>
 
-// Every record of the file, each as its list of fields; `encoding` is a
-// Python codec name ("utf-8-sig", "cp932"). Empty when Python failed.
+// Every record as its fields; `encoding` is a Python codec ("utf-8-sig", "cp932").
 inline QList<QStringList> readCsv(const QString& path, const QString& encoding = QStringLiteral("utf-8-sig")) {
   QProcess python;
   python.start(QStringLiteral("python3"),
@@ -18,11 +16,8 @@ inline QList<QStringList> readCsv(const QString& path, const QString& encoding =
                                "    print(json.dumps(list(csv.reader(f, strict=True))))\n"),
                 path, encoding});
   QList<QStringList> rows;
-  if (!python.waitForFinished(30000) || python.exitCode() != 0) return rows;
-  for (const QJsonValue& row : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
-    QStringList fields;
-    for (const QJsonValue& f : row.toArray()) fields << f.toString();
-    rows << fields;
-  }
+  python.waitForFinished(30000);
+  for (const QJsonValue& row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+    rows << row.toVariant().toStringList();
   return rows;
 }
