@@ -157,6 +157,8 @@ ASHIMEMO_BENCH(searchSettingList, "search: setting list on 9,999 settings") {
   reportTyping(QStringLiteral("setting list"), field, &floor.field, list.grid(), QStringLiteral("7"));
   reportTyping(QStringLiteral("setting list"), field, &floor.field, list.grid(), QStringLiteral("09/15"));
   reportTyping(QStringLiteral("setting list"), field, &floor.field, list.grid(), QStringLiteral("ｾｯﾃｨﾝ"));
+  reportTyping(QStringLiteral("setting list"), field, &floor.field, list.grid(), QStringLiteral("2026/5/12"));
+  reportTyping(QStringLiteral("setting list"), field, &floor.field, list.grid(), QStringLiteral("おきゃくさま1"));
 }
 
 ASHIMEMO_BENCH(searchUserMaster, "search: U_Master on 9,999 users") {
@@ -170,4 +172,5 @@ ASHIMEMO_BENCH(searchUserMaster, "search: U_Master on 9,999 users") {
   reportTyping(QStringLiteral("user master"), field, &floor.field, u.list(), QStringLiteral("8"));
   reportTyping(QStringLiteral("user master"), field, &floor.field, u.list(), QStringLiteral("鳥取南５丁"));
   reportTyping(QStringLiteral("user master"), field, &floor.field, u.list(), QStringLiteral("01541"));
+  reportTyping(QStringLiteral("user master"), field, &floor.field, u.list(), QStringLiteral("0154-1234"));
 }

@@ -6,38 +6,124 @@
 #include "screens/progresswindow.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 const QString kTitle = QStringLiteral("Ashimemo");
 // The window is drawn and answering before the copy starts.
 constexpr int kStartDelayMs = 300;
+// While the program runs: how often it looks whether a copy is due, how
+// long no key or click makes an idle moment, and how often a changing file
+// is copied within a day.
+constexpr int kTickMs = 10 * 60 * 1000;
+constexpr qint64 kIdleMs = 30 * 1000;
+constexpr qint64 kChangedEverySecs = 3 * 3600;
 }  // namespace
 
 AutoBackup::AutoBackup(QWidget* window)
-    : window_(window), dataFile_(QFileInfo(Database::path()).absoluteFilePath()) {
+    : window_(window),
+      dataFile_(QFileInfo(Database::path()).absoluteFilePath()),
+      second_(secondplace::folderFor(dataFile_)),
+      midnight_(new QTimer(this)),
+      watcher_(new QFileSystemWatcher(this)) {
+  lastCopy_ = Clock::now();
   QTimer::singleShot(kStartDelayMs, this, &AutoBackup::startIfDue);
+  auto* every = new QTimer(this);
+  connect(every, &QTimer::timeout, this, &AutoBackup::tick);
+  every->start(kTickMs);
+  midnight_->setSingleShot(true);
+  connect(midnight_, &QTimer::timeout, this, &AutoBackup::tick);
+  armMidnight();
+  // A deletion or a move shows at once as a change of the file.
+  watcher_->addPath(dataFile_);
+  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+    if (lostFile() && rescued_.isEmpty() && rescueProblem_.isEmpty()) rescue();
+  });
+  qApp->installEventFilter(this);
+  // A save that fails on a lost file: the copy is made once the failed
+  // save has been rolled back, and the error names it.
+  Database::setFileMovedHandler([this] {
+    if (!rescued_.isEmpty())
+      return QStringLiteral("開いていたデータは「%1」フォルダーの「%2」にコピーしてあります。")
+          .arg(safefile::kBackupFolderName, QFileInfo(rescued_).fileName());
+    QTimer::singleShot(0, this, &AutoBackup::rescue);
+    return QStringLiteral("開いていたデータを「%1」フォルダーにコピーします。").arg(safefile::kBackupFolderName);
+  });
 }
 
 AutoBackup::~AutoBackup() {
+  Database::setFileMovedHandler(nullptr);
   if (worker_) worker_->wait();
 }
 
-void AutoBackup::startIfDue() {
-  if (closing_ || worker_) return;
-  if (backup::dueOn(dataFile_, Clock::now().date()))
-    start();
-  else
-    Msg::logEvent(QStringLiteral("backup not due"));
+bool AutoBackup::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type t = event->type();
+  if (t == QEvent::KeyPress || t == QEvent::MouseButtonPress || t == QEvent::Wheel) lastInput_.start();
+  return QObject::eventFilter(watched, event);
 }
 
-void AutoBackup::start() {
+bool AutoBackup::lostFile() { return Database::isOpen() && Database::fileMoved(); }
+
+void AutoBackup::startIfDue() {
+  if (closing_ || worker_) return;
+  if (lostFile())
+    rescue();
+  else
+    start(Kind::Daily);
+}
+
+void AutoBackup::armMidnight() {
+  const QDateTime now = Clock::now();
+  const qint64 ms = now.msecsTo(QDateTime(now.date().addDays(1), QTime(0, 0))) + 1000;
+  midnight_->start(int(std::clamp<qint64>(ms, 1000, 24 * 3600 * 1000 + 1000)));
+}
+
+// A new day begun while the program runs, or hours of work since the last
+// copy: copied at the first idle moment, with the same checks and
+// generations as the copy at start-up.
+void AutoBackup::tick() {
+  armMidnight();
+  if (closing_ || worker_) return;
+  if (lostFile()) {
+    if (rescued_.isEmpty() && rescueProblem_.isEmpty()) rescue();
+    return;
+  }
+  const QDateTime now = Clock::now();
+  const bool newDay = now.date() > lastCopy_.date();
+  if (!newDay && lastCopy_.secsTo(now) < kChangedEverySecs) return;
+  if (lastInput_.isValid() && lastInput_.elapsed() < kIdleMs) {
+    QTimer::singleShot(int(kIdleMs), this, &AutoBackup::tick);
+    return;
+  }
+  if (newDay)
+    start(Kind::Daily);
+  else if (backup::changedSinceLastCopy(dataFile_, now))
+    start(Kind::Changed);
+  else
+    lastCopy_ = now;
+}
+
+void AutoBackup::start(Kind kind) {
   const QString file = dataFile_;
   const QDateTime when = Clock::now();
-  worker_ = QThread::create([this, file, when] { result_ = backup::makeCopy(file, when); });
+  const QString second = second_;
+  kind_ = kind;
+  worker_ = QThread::create([this, file, when, kind, second] {
+    result_ = kind == Kind::Daily ? backup::makeDailyCopyIfDue(file, when) : backup::makeCopy(file, when);
+    secondResult_ = secondplace::Outcome();
+    if (second.isEmpty() || (!result_.ok && result_.due)) return;
+    copyingToSecond_ = true;
+    secondResult_ = result_.ok ? secondplace::copyTo(result_.path, second, when)
+                               : secondplace::catchUp(file, second, when);
+    copyingToSecond_ = false;
+  });
   connect(worker_, &QThread::finished, this, &AutoBackup::done);
   worker_->start(QThread::LowPriority);
 }
@@ -45,12 +131,68 @@ void AutoBackup::start() {
 void AutoBackup::done() {
   worker_->deleteLater();
   worker_ = nullptr;
-  if (result_.ok) {
+  lastCopy_ = Clock::now();
+  if (!result_.due) {
+    Msg::logEvent(QStringLiteral("backup not due"));
+    reportSecond();
+  } else if (result_.ok) {
     Msg::logEvent(QStringLiteral("backup made ") + QFileInfo(result_.path).fileName());
+    reportSecond();
+  } else if (lostFile()) {
+    rescue();  // the file went while it was being copied
   } else {
     Msg::logEvent(QStringLiteral("backup failed"));
     tell(result_.problem);
   }
+}
+
+// The copy reads through the program's own connection, which only this
+// thread may use, and takes a moment: the file may be gone from the disk,
+// so nothing else is worth doing meanwhile.
+void AutoBackup::rescue() {
+  if (!Database::isOpen()) return;
+  if (worker_) {
+    waitForCopy();  // done() comes back here when that copy failed
+    if (!rescued_.isEmpty() || !rescueProblem_.isEmpty()) return;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const backup::Result r =
+      backup::makeCopyIn(safefile::backupFolder(dataFile_), dataFile_, Clock::now(), Database::handle());
+  QApplication::restoreOverrideCursor();
+  if (r.ok) {
+    rescued_ = r.path;
+    rescueProblem_.clear();
+    Msg::logEvent(QStringLiteral("backup made ") + QFileInfo(r.path).fileName());
+  } else {
+    rescueProblem_ = r.problem;
+    Msg::logEvent(QStringLiteral("backup failed"));
+  }
+  toldLost_ = false;
+  tellLost(rescueText());
+}
+
+QString AutoBackup::rescueText() const {
+  QString text = QStringLiteral("データファイル「%1」は、このプログラムの使用中に削除されたか、別の場所に移されました。\n")
+                     .arg(QFileInfo(dataFile_).fileName());
+  if (rescueProblem_.isEmpty())
+    text += QStringLiteral("開いていたデータを「%1」フォルダーの「%2」にコピーしました（検査済み）。\n")
+                .arg(safefile::kBackupFolderName, QFileInfo(rescued_).fileName());
+  else
+    text += QStringLiteral("開いていたデータをコピーできませんでした。\n%1\n%2")
+                .arg(rescueProblem_, closing_ ? QString() : QStringLiteral("終了するときにもう一度コピーを試みます。\n"));
+  if (!closing_) text += QStringLiteral("これ以降の変更は保存できません。プログラムを終了してから、");
+  text += QStringLiteral("「Setting.MDB」を元の場所に戻すか、次の起動時にバックアップから復元してください。");
+  return text;
+}
+
+void AutoBackup::tellLost(const QString& text) {
+  if (toldLost_) return;
+  if (!closing_ && QApplication::activeModalWidget()) {
+    QTimer::singleShot(1000, this, [this, text] { tellLost(text); });
+    return;
+  }
+  toldLost_ = true;
+  Msg::refuse(closing_ ? nullptr : window_, kTitle, text);
 }
 
 void AutoBackup::waitForCopy() {
@@ -62,6 +204,15 @@ void AutoBackup::waitForCopy() {
   progress.setMinimumWidth(360);
   progress.resize(progress.sizeHint());
   QTimer::singleShot(400, &progress, &QWidget::show);
+  // A USB drive or a network share can take a while: say where the copy goes.
+  QTimer second;
+  connect(&second, &QTimer::timeout, &progress, [this, &progress, &second] {
+    if (!copyingToSecond_) return;
+    progress.setLabelText(QStringLiteral("バックアップを「%1」にもコピーしています…").arg(second_));
+    progress.resize(progress.sizeHint());
+    second.stop();
+  });
+  second.start(100);
   while (worker_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -69,11 +220,17 @@ void AutoBackup::atClose() {
   closing_ = true;
   waitForCopy();
   if (!Database::isOpen()) return;
-  if (!backup::changedSinceLastCopy(dataFile_)) {
+  // A lost file is copied again at closing: that copy holds what the
+  // program held at the very end.
+  if (lostFile()) {
+    rescue();
+    return;
+  }
+  if (!backup::changedSinceLastCopy(dataFile_, Clock::now())) {
     Msg::logEvent(QStringLiteral("backup not needed at closing"));
     return;
   }
-  start();
+  start(Kind::Closing);
   waitForCopy();
 }
 
@@ -89,4 +246,26 @@ void AutoBackup::tell(const QString& problem) {
               QStringLiteral("データファイルのバックアップを作成できませんでした。\n%1\n"
                              "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
                   .arg(problem));
+}
+
+void AutoBackup::reportSecond() {
+  if (secondResult_.ok) {
+    Msg::logEvent(QStringLiteral("second copy made ") + QFileInfo(secondResult_.path).fileName());
+  } else if (!secondResult_.problem.isEmpty()) {
+    Msg::logEvent(QStringLiteral("second copy failed"));
+    tellSecond(secondResult_.problem);
+  }
+}
+
+void AutoBackup::tellSecond(const QString& problem) {
+  if (!closing_ && QApplication::activeModalWidget()) {
+    QTimer::singleShot(1000, this, [this, problem] { tellSecond(problem); });
+    return;
+  }
+  if (!secondplace::firstNoticeOn(dataFile_, Clock::now().date())) return;
+  Msg::notice(closing_ ? nullptr : window_, kTitle,
+              QStringLiteral("バックアップを「%1」に保存できませんでした。\n%2\n"
+                             "このパソコンの「%3」フォルダーには、バックアップが正しく作成されています。\n"
+                             "保存できるようになれば、次のバックアップから自動的にまた保存します。")
+                  .arg(second_, problem, safefile::kBackupFolderName));
 }

@@ -26,6 +26,37 @@ JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
                                    "元のファイルはそのまま「バックアップ」フォルダーに残します。")
                         .arg(name)))
     return JetStart::Declined;
+  const QString unchanged = QStringLiteral("「%1」は元のままです。").arg(name);
+
+  convert::Access access;
+  // Converting under an open Access would lose whatever it writes next.
+  if (const convert::LockFile lock = convert::accessLockFile(dataFile); lock.present()) {
+    if (!Msg::confirm(parent, kTitle,
+                      QStringLiteral("「%1」は Microsoft Access で開かれています（ロックファイル%2）。\n"
+                                     "開いたまま変換すると、その後 Access で入力した内容は失われます。\n\n"
+                                     "すべての PC で Access を閉じてから「はい」を押してください。変換します。\n"
+                                     "Access が異常終了したときに残ったロックファイルなら、削除してかまいません。")
+                          .arg(name, lock.describe()))) {
+      Msg::notice(parent, kTitle,
+                  QStringLiteral("変換しませんでした。%1\nAccess を閉じてから、もう一度起動してください。").arg(unchanged));
+      return JetStart::Ended;
+    }
+    access.accessClosed = true;
+  }
+  if (const convert::PasswordInfo password = convert::databasePassword(dataFile); password.set) {
+    while (true) {
+      if (!Msg::askPassword(parent, kTitle,
+                            QStringLiteral("「%1」にはデータベースパスワードが設定されています。\n"
+                                           "Microsoft Access で設定したパスワードを入力してください。")
+                                .arg(name),
+                            &access.password)) {
+        Msg::notice(parent, kTitle, QStringLiteral("変換を中止しました。%1\nプログラムを終了します。").arg(unchanged));
+        return JetStart::Ended;
+      }
+      if (access.password == password.password) break;
+      Msg::refuse(parent, kTitle, QStringLiteral("パスワードが違います。もう一度入力してください。"));
+    }
+  }
 
   convert::prepareEnvironment();
   ProgressWindow dialog(QStringLiteral("変換の準備をしています…"), QStringLiteral("中止"), 0, 0, parent);
@@ -62,7 +93,7 @@ JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
 
   convert::Result result;
   const QDateTime now = Clock::now();
-  QThread* worker = QThread::create([&] { result = convert::convertInPlace(dataFile, now, progress); });
+  QThread* worker = QThread::create([&] { result = convert::convertInPlace(dataFile, now, progress, access); });
   QEventLoop loop;
   QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
   worker->start();
@@ -75,7 +106,11 @@ JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
 
   switch (result.status) {
     case convert::Result::Done:
-      Msg::notice(parent, kTitle, result.report.summary());
+      // Texts that could not be read exactly are no clean success.
+      if (result.report.clean())
+        Msg::notice(parent, kTitle, result.report.summary());
+      else
+        Msg::refuse(parent, kTitle, result.report.summary());
       return JetStart::Converted;
     case convert::Result::Cancelled:
       Msg::notice(parent, kTitle,

@@ -1,6 +1,7 @@
 #pragma once
-// Start-up with a Jet-format "Setting.MDB": ask whether to convert it, convert
-// with a progress dialog (the work runs in a worker thread, so the window
+// Start-up with a Jet-format "Setting.MDB": ask whether to convert it, have
+// Access closed first when its lock file is there, ask for the database
+// password when the file has one, convert with a progress dialog (the work runs in a worker thread, so the window
 // stays responsive and can be cancelled), then show the report.
 #include <QString>
 

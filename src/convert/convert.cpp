@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QUuid>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <sqlite3.h>
@@ -226,12 +227,20 @@ static bool buildFrom(JetSource& jet, const QString& temp, const ProgressFn& pro
     result->error = QStringLiteral("このプログラムのデータファイルではありません（表「%1」がありません）。").arg(schema::kSettings);
     return false;
   }
-  // Row counts first, for the progress total.
+  // Row counts first, for the progress total; the Jet file's own tables
+  // stay behind and are named in the report with their rows.
   Progress p;
   for (const schema::Table& t : schema::tables()) {
     if (!jetTables.contains(t.name)) continue;
     if (!jet.openTable(t.name, &result->error)) return false;
     p.total += jet.declaredRows();
+  }
+  for (const QString& name : jetTables) {
+    if (schema::tables().end() != std::find_if(schema::tables().begin(), schema::tables().end(),
+                                               [&](const schema::Table& t) { return t.name == name; }))
+      continue;
+    QString ignored;
+    report.leftBehind << qMakePair(name, jet.openTable(name, &ignored) ? jet.declaredRows() : qint64(-1));
   }
   QString error;
   if (!createDataFile(temp, false, &error)) {
@@ -287,7 +296,8 @@ static bool buildFrom(JetSource& jet, const QString& temp, const ProgressFn& pro
       }
       fillOut << o;
     }
-    if (t.name == schema::kVersion && !out.exec("DELETE FROM \"バージョン情報\"", &result->error)) return false;
+    // The new file's version row goes only when the Jet file has one.
+    bool keepNewVersionRow = t.name == schema::kVersion;
     if (!out.prepare(t, &result->error)) return false;
 
     const int codeColumn = t.keyed ? int(t.columnNames().indexOf(kCode)) : -1;
@@ -325,6 +335,16 @@ static bool buildFrom(JetSource& jet, const QString& temp, const ProgressFn& pro
         }
         seen.insert(code.i);
       }
+      for (int k = 0; k < t.columns.size(); ++k) {
+        const Cell* c = source[k] >= 0 ? &cells[source[k]] : nullptr;
+        if (c && (c->inexact || c->kind == Cell::Unreadable))
+          report.inexact << InexactText{t.name, codeColumn >= 0 ? QString::number(values[codeColumn].i) : QString(),
+                                        t.columns[k].name};
+      }
+      if (keepNewVersionRow) {
+        keepNewVersionRow = false;
+        if (!out.exec("DELETE FROM \"バージョン情報\"", &result->error) || !out.prepare(t, &result->error)) return false;
+      }
       if (!out.write(values, &result->error)) return false;
       ++tr.rows;
     }
@@ -338,6 +358,7 @@ static bool buildFrom(JetSource& jet, const QString& temp, const ProgressFn& pro
                                numfmt::format(double(jet.rowsRead()), u"#,##0"));
       return false;
     }
+    if (keepNewVersionRow) report.newVersionRow = true;
     report.tables << tr;
   }
   if (!tick(QStringLiteral("新しいデータファイルを確認しています…"))) return false;
@@ -350,7 +371,7 @@ static bool buildFrom(JetSource& jet, const QString& temp, const ProgressFn& pro
     return false;
   }
   for (const TableReport& tr : report.tables) {
-    const qint64 expected = tr.name == schema::kVersion && !tr.present ? 1 : tr.rows;
+    const qint64 expected = tr.name == schema::kVersion && tr.rows == 0 ? 1 : tr.rows;
     if (check.rowCounts.value(tr.name, -1) != expected) {
       result->error = QStringLiteral("変換したファイルの「%1」の行数が合いません。").arg(tr.name);
       return false;
@@ -396,15 +417,16 @@ static bool folderWritable(const QString& folder, QString* error) {
   return false;
 }
 
-Result convertFile(const QString& jetFile, const QString& newFile, const ProgressFn& progress) {
+Result convertFile(const QString& jetFile, const QString& newFile, const ProgressFn& progress, const Access& access) {
   Result result;
   result.report.source = jetFile;
-  if (QFileInfo::exists(newFile)) {
+  // A link that leads nowhere counts as there: the rename would replace it.
+  if (QFileInfo::exists(newFile) || QFileInfo(newFile).isSymLink()) {
     result.error = QStringLiteral("「%1」はすでにあります。上書きはしません。").arg(newFile);
     return result;
   }
   JetSource jet;
-  if (!jet.open(jetFile, &result.error)) return result;
+  if (!jet.open(jetFile, access, &result.error, &result.need)) return result;
   result.report.jetVersion = jet.version();
   const QString folder = QFileInfo(newFile).absolutePath();
   if (!folderWritable(folder, &result.error)) return result;
@@ -449,12 +471,15 @@ static bool durableCopy(const QString& from, const QString& to, QString* error) 
   return true;
 }
 
-Result convertInPlace(const QString& dataFile, const QDateTime& now, const ProgressFn& progress) {
+Result convertInPlace(const QString& linkOrFile, const QDateTime& now, const ProgressFn& progress, const Access& access) {
   Result result;
-  result.report.source = dataFile;
-  const QFileInfo before(dataFile);
+  result.report.source = linkOrFile;
   JetSource jet;
-  if (!jet.open(dataFile, &result.error)) return result;
+  if (!jet.open(linkOrFile, access, &result.error, &result.need)) return result;
+  // Through a symbolic link, the file it leads to is replaced (the new file
+  // is built beside it) and the link stays; the copies stay beside the link.
+  const QString dataFile = safefile::resolvedTarget(linkOrFile).path;
+  const QFileInfo before(dataFile);
   result.report.jetVersion = jet.version();
   const QString folder = before.absolutePath();
   if (!folderWritable(folder, &result.error)) return result;
@@ -483,9 +508,10 @@ Result convertInPlace(const QString& dataFile, const QDateTime& now, const Progr
     return result;
   };
   const QFileInfo still(dataFile);
-  if (still.size() != before.size() || still.lastModified() != before.lastModified() || lockedByOtherProgram(dataFile))
+  if (still.size() != before.size() || still.lastModified() != before.lastModified() || lockedByOtherProgram(dataFile) ||
+      (!access.accessClosed && accessLockFile(linkOrFile).present()))
     return fail(QStringLiteral("変換中に「%1」がほかのプログラムで変更されました。").arg(before.fileName()));
-  const QString backups = safefile::backupFolder(dataFile);
+  const QString backups = safefile::backupFolder(linkOrFile);
   QString error;
   if (!safefile::ensureWritableFolder(backups, &error)) return fail(error);
   const QString kept = safefile::stampedPath(backups, QStringLiteral("変換前"), now);

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -16,6 +17,34 @@ namespace convert {
 // What the header of a file says it is.
 enum class FileKind { Missing, Jet, NotJet };
 FileKind fileKind(const QString& path);
+
+// What the header says about the database password; `set` is false for a
+// file without one (or a header that cannot be read: the conversion says why).
+struct PasswordInfo {
+  bool set = false;
+  QString password;
+};
+PasswordInfo databasePassword(const QString& jetFile);
+
+// The lock file "<name>.ldb" that Access keeps beside a database while it
+// is open (a crash can leave it behind), and the PCs and users it lists.
+struct LockFile {
+  QString path;  // empty: none
+  struct User {
+    QString machine, user;
+  };
+  QList<User> users;
+  bool present() const { return !path.isEmpty(); }
+  // "「Setting.ldb」: PC-01 の Admin、PC-02 の 佐藤"
+  QString describe() const;
+};
+LockFile accessLockFile(const QString& jetFile);
+
+// What the user gave to convert a file that asks for it.
+struct Access {
+  QString password;           // the database password, when the file has one
+  bool accessClosed = false;  // the user closed Access although its lock file is there
+};
 
 struct Progress {
   qint64 done = 0;   // rows read so far
@@ -42,10 +71,21 @@ struct TableReport {
   QList<Rejected> rejected;
 };
 
+// A text that could not be read exactly (its unreadable characters were
+// written as U+FFFD).
+struct InexactText {
+  QString table, code, field;
+};
+
 struct Report {
   QString source;       // the Jet file
   QString jetVersion;   // "Jet 3", "Jet 4", ...
   QList<TableReport> tables;
+  QList<QPair<QString, qint64>> leftBehind;  // Jet tables not carried over, with their rows (-1: unreadable)
+  bool newVersionRow = false;                 // the Jet file had no version row: the new file's was written
+  QList<InexactText> inexact;
+  // Every value arrived as it was stored: nothing to check by hand.
+  bool clean() const { return inexact.isEmpty(); }
   QString backup;       // where the original was kept (in-place conversion)
   QString reportFile;   // where the full report was written, if anywhere
   qint64 rejectedCount() const;
@@ -60,20 +100,26 @@ struct Result {
   enum Status { Done, Cancelled, Failed };
   Status status = Failed;
   QString error;  // Japanese, when Failed
+  // When refused for want of it: what the user can give to go on.
+  enum Need { Nothing, Password, RightPassword, AccessClosed };
+  Need need = Nothing;
   Report report;
 };
 
 // Reads `jetFile` and writes a new data file `newFile`, which must not
 // exist. Nothing is left at `newFile` unless the result is Done.
-Result convertFile(const QString& jetFile, const QString& newFile, const ProgressFn& progress = {});
+Result convertFile(const QString& jetFile, const QString& newFile, const ProgressFn& progress = {},
+                   const Access& access = {});
 
 // Converts the Jet file at `dataFile` in place: the original is kept byte
 // for byte in the backup folder (safefile::stampedPath with label "変換前"
 // and `now`), the full report beside it, and the new file replaces the
 // original by one durable rename after it was checked. A failure, a cancel
 // or a kill at any moment leaves either the untouched Jet file or the
-// finished new file at `dataFile`.
-Result convertInPlace(const QString& dataFile, const QDateTime& now, const ProgressFn& progress = {});
+// finished new file at `dataFile`. When `dataFile` is a symbolic link, the
+// file it leads to is replaced and the link stays.
+Result convertInPlace(const QString& dataFile, const QDateTime& now, const ProgressFn& progress = {},
+                      const Access& access = {});
 
 // Sets the environment libmdb reads when it opens a file (Japanese code page
 // for Jet 3 text, UTF-8 out). Call once from the main thread before

@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QStringDecoder>
+
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <mdbtools.h>
@@ -74,7 +77,136 @@ bool usageMapsSound(const QString& path, int pageSize, quint32 definitionPage) {
   return true;
 }
 
+quint16 le16(const QByteArray& b, int at) { return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8); }
+
+// The first page's settings, as the header hides them under RC4.
+struct Header {
+  bool jet = false;
+  bool jet3 = false;
+  int pageSize = 4096;
+  qint64 size = 0;
+  QByteArray plain;  // bytes 0x18.. decoded; empty when the header is cut off
+  QByteArray at(int offset, int length) const { return plain.mid(offset - 0x18, length); }
+};
+
+Header readHeader(const QString& path) {
+  Header h;
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return h;
+  const QByteArray head = f.read(0x18 + 128);
+  h.size = f.size();
+  h.jet = head.size() >= 20 && head[0] == 0 &&
+          (head.mid(4, 16) == QByteArray("Standard Jet DB", 16) || head.mid(4, 16) == QByteArray("Standard ACE DB", 16));
+  if (!h.jet || head.size() < 0x18 + 128) return h;
+  h.jet3 = le32(head, 0x14) == 0;
+  h.pageSize = h.jet3 ? 2048 : 4096;
+  h.plain = rc4(QByteArray("\xC7\xDA\x39\x6B", 4), head.mid(0x18, h.jet3 ? 126 : 128));
+  return h;
+}
+
+QString decodeCodePage(const QByteArray& bytes) {
+  QByteArray b = bytes;
+  if (const qsizetype nul = b.indexOf('\0'); nul >= 0) b.truncate(nul);
+  QStringDecoder cp932("windows-31j");
+  return cp932.isValid() ? QString(cp932.decode(b)) : QString::fromLatin1(b);
+}
+
 }  // namespace
+
+QString decodeJet4Text(const QByteArray& bytes, bool* exact) {
+  *exact = true;
+  QString out;
+  const qsizetype n = bytes.size();
+  auto unit = [&](qsizetype at) { return char16_t(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8); };
+  if (n >= 2 && quint8(bytes[0]) == 0xFF && quint8(bytes[1]) == 0xFE) {
+    bool oneByte = true;
+    for (qsizetype i = 2; i < n;) {
+      if (bytes[i] == 0) {
+        oneByte = !oneByte;
+        ++i;
+      } else if (oneByte) {
+        out += QChar(char16_t(quint8(bytes[i++])));
+      } else if (i + 1 < n) {
+        out += QChar(unit(i));
+        i += 2;
+      } else {
+        out += QChar::ReplacementCharacter, *exact = false;
+        ++i;
+      }
+    }
+  } else {
+    out.reserve(n / 2);
+    for (qsizetype i = 0; i + 1 < n; i += 2) out += QChar(unit(i));
+    if (n % 2) out += QChar::ReplacementCharacter, *exact = false;
+  }
+  // A surrogate must come in a pair; a lone one cannot be read.
+  for (qsizetype i = 0; i < out.size(); ++i) {
+    if (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+      ++i;
+    } else if (out[i].isSurrogate()) {
+      out[i] = QChar::ReplacementCharacter;
+      *exact = false;
+    }
+  }
+  return out;
+}
+
+PasswordInfo databasePassword(const QString& jetFile) {
+  PasswordInfo info;
+  const Header h = readHeader(jetFile);
+  if (h.plain.isEmpty()) return info;
+  QByteArray bytes = h.at(0x42, h.jet3 ? 20 : 40);
+  if (!h.jet3) {
+    // Jet 4 also mixes the password with the creation date's day number.
+    double created = 0;
+    std::memcpy(&created, h.at(0x72, 8).constData(), 8);
+    const qint32 day = std::isfinite(created) && std::fabs(created) < 2e9 ? qint32(created) : 0;
+    for (int i = 0; i < bytes.size(); ++i) bytes[i] = char(bytes[i] ^ ((quint32(day) >> (8 * (i % 4))) & 0xFF));
+  }
+  info.set = bytes.count('\0') != bytes.size();
+  if (!info.set) return info;
+  if (h.jet3) {
+    info.password = decodeCodePage(bytes);
+  } else {
+    bool exact = true;
+    info.password = decodeJet4Text(bytes, &exact);
+    if (const qsizetype nul = info.password.indexOf(QChar(0)); nul >= 0) info.password.truncate(nul);
+  }
+  return info;
+}
+
+QString LockFile::describe() const {
+  QStringList who;
+  for (const User& u : users) who << (u.user.isEmpty() ? u.machine : QStringLiteral("%1 の %2").arg(u.machine, u.user));
+  const QString name = QStringLiteral("「%1」").arg(QFileInfo(path).fileName());
+  return who.isEmpty() ? name : name + QStringLiteral(": ") + who.join(u'、');
+}
+
+LockFile accessLockFile(const QString& jetFile) {
+  LockFile lock;
+  // Access names it after the database it opened: beside the file a link
+  // leads to, and (for a link) beside the link too.
+  QStringList places{jetFile};
+  const safefile::Target target = safefile::resolvedTarget(jetFile);
+  if (target.link) places << target.path;
+  for (const QString& place : places) {
+    const QFileInfo info(place);
+    const QDir dir = info.absoluteDir();
+    const QStringList found = dir.entryList({info.completeBaseName() + QStringLiteral(".ldb")}, QDir::Files | QDir::Hidden);
+    if (found.isEmpty()) continue;
+    lock.path = dir.filePath(found.first());
+    QFile f(lock.path);
+    if (!f.open(QIODevice::ReadOnly)) return lock;
+    const QByteArray all = f.read(64 * 255);
+    for (qsizetype at = 0; at + 64 <= all.size(); at += 64) {
+      const QString machine = decodeCodePage(all.mid(at, 32)).trimmed();
+      const QString user = decodeCodePage(all.mid(at + 32, 32)).trimmed();
+      if (!machine.isEmpty() || !user.isEmpty()) lock.users << LockFile::User{machine, user};
+    }
+    return lock;
+  }
+  return lock;
+}
 
 FileKind fileKind(const QString& path) {
   if (!QFile::exists(path)) return FileKind::Missing;
@@ -107,6 +239,7 @@ struct JetSource::State {
   QList<int> types;
   qint64 rowsRead = 0;
   QString path;
+  QFile raw;  // the same file, for long values read byte for byte
   int pageSize = 4096;
   int slot = 0, slots = -1;  // the row slot on the current data page
 };
@@ -121,8 +254,14 @@ JetSource::~JetSource() {
 
 qint64 JetSource::rowsRead() const { return s_->rowsRead; }
 
-bool JetSource::open(const QString& path, QString* error) {
+bool JetSource::open(const QString& path, const Access& access, QString* error, Result::Need* need) {
   prepareEnvironment();
+  const safefile::Target target = safefile::resolvedTarget(path);
+  if (target.dangling) {
+    *error = QStringLiteral("「%1」はリンクですが、リンク先「%2」に届きません（ネットワークのドライブがつながっていないなど）。")
+                 .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(target.path));
+    return false;
+  }
   QFile f(path);
   if (!QFileInfo(path).isFile()) {
     *error = QFileInfo::exists(path) ? QStringLiteral("ファイルではなくフォルダーです。")
@@ -133,34 +272,47 @@ bool JetSource::open(const QString& path, QString* error) {
     *error = withEngineDetail(QStringLiteral("ファイルを読めません。"), f.errorString());
     return false;
   }
-  const QByteArray head = f.read(0x18 + 128);
-  const qint64 size = f.size();
   f.close();
-  if (head.size() < 20 || head[0] != 0 ||
-      (head.mid(4, 16) != QByteArray("Standard Jet DB", 16) && head.mid(4, 16) != QByteArray("Standard ACE DB", 16))) {
+  const Header h = readHeader(path);
+  if (!h.jet) {
     *error = QStringLiteral("Jet 形式（Microsoft Access）のデータベースファイルではありません。");
     return false;
   }
-  const quint32 version = head.size() >= 0x18 ? le32(head, 0x14) : 0;
-  const int pageSize = version == 0 ? 2048 : 4096;
-  if (head.size() < 0x18 + 128 || size < 3 * pageSize) {
+  if (h.plain.isEmpty() || h.size < 3 * h.pageSize) {
     *error = kBroken;
     return false;
   }
-  // The database key: non-zero means the pages are encrypted (a database
-  // password was set), which libmdb would read as garbage.
-  const QByteArray plain = rc4(QByteArray("\xC7\xDA\x39\x6B", 4), head.mid(0x18, version == 0 ? 126 : 128));
-  if (le32(plain, 0x3E - 0x18) != 0) {
-    *error = QStringLiteral("データベースにパスワード（暗号化）が設定されています。Microsoft Access でパスワードを解除してから、もう一度お試しください。");
+  // The database key: non-zero means the pages are encrypted, which libmdb
+  // would read as garbage.
+  if (le32(h.plain, 0x3E - 0x18) != 0) {
+    *error = QStringLiteral("データベースが暗号化されています。Microsoft Access で暗号化を解除（データベースの解読）してから、もう一度お試しください。");
+    return false;
+  }
+  // A database password leaves the pages readable; honour it all the same.
+  const PasswordInfo password = databasePassword(path);
+  if (password.set && access.password != password.password) {
+    const bool none = access.password.isEmpty();
+    *error = none ? QStringLiteral("データベースパスワードが設定されています。パスワードを入力してください。")
+                  : QStringLiteral("データベースパスワードが違います。");
+    if (need) *need = none ? Result::Password : Result::RightPassword;
+    return false;
+  }
+  if (const LockFile lock = accessLockFile(path); lock.present() && !access.accessClosed) {
+    *error = QStringLiteral("Microsoft Access で開かれています（ロックファイル%1）。Access を閉じてから、もう一度お試しください。"
+                            "Access が異常終了して残ったロックファイルなら、削除してかまいません。")
+                 .arg(lock.describe());
+    if (need) *need = Result::AccessClosed;
     return false;
   }
   if (lockedByOtherProgram(path)) {
     *error = QStringLiteral("ファイルがほかのプログラムで使用中です。そのプログラムを閉じてから、もう一度お試しください。");
     return false;
   }
+  const int pageSize = h.pageSize;
   s_->path = path;
   s_->pageSize = pageSize;
-  if (!usageMapsSound(path, pageSize, 2)) {
+  s_->raw.setFileName(path);
+  if (!s_->raw.open(QIODevice::ReadOnly) || !usageMapsSound(path, pageSize, 2)) {
     *error = kBroken;
     return false;
   }
@@ -283,6 +435,7 @@ bool JetSource::crack(int start, size_t length, QList<Cell>* cells, QString* err
   }
   cells->resize(n);
   const unsigned char* page = s_->mdb->pg_buf;
+  const bool jet4 = s_->mdb->f->jet_version != MDB_VER_JET3;
   for (guint i = 0; i < n; ++i) {
     const MdbField& field = fields[i];
     const int col = field.colnum;
@@ -326,6 +479,14 @@ bool JetSource::crack(int start, size_t length, QList<Cell>* cells, QString* err
       case MDB_TEXT: {
         c.kind = Cell::Text;
         if (size == 0) break;
+        if (jet4) {
+          // libmdb reads Jet 4 text as UCS-2: a character outside the BMP
+          // would come back as "??". Decoded here from the bytes instead.
+          bool exact = true;
+          c.text = decodeJet4Text(QByteArray(reinterpret_cast<const char*>(page + at), size), &exact).toUtf8();
+          c.inexact = !exact;
+          break;
+        }
         QByteArray out(size * 3 + 4, Qt::Uninitialized);
         const int written = mdb_unicode2ascii(s_->mdb, reinterpret_cast<const char*>(page + at), size_t(size),
                                               out.data(), size_t(out.size()));
@@ -336,6 +497,13 @@ bool JetSource::crack(int start, size_t length, QList<Cell>* cells, QString* err
       case MDB_MEMO: {
         c.kind = Cell::Text;
         if (size < MDB_MEMO_OVERHEAD) break;
+        if (jet4) {
+          const QByteArray bytes = memoBytes(page + at, size, &ok);
+          bool exact = true;
+          c.text = decodeJet4Text(bytes, &exact).toUtf8();
+          c.inexact = !exact;
+          break;
+        }
         quint32 memoLength = 0;
         std::memcpy(&memoLength, page + at, 4);
         memoLength &= 0x3FFFFFFF;
@@ -362,6 +530,46 @@ bool JetSource::crack(int start, size_t length, QList<Cell>* cells, QString* err
     }
   }
   return true;
+}
+
+// One row of a page, read from the file itself: `pointer` is page << 8 | row.
+QByteArray JetSource::rawRow(quint32 pointer, bool* ok) {
+  const int pageSize = s_->pageSize, rco = pageSize == 4096 ? 12 : 8;
+  QByteArray page;
+  if (s_->raw.seek(qint64(pointer >> 8) * pageSize)) page = s_->raw.read(pageSize);
+  const int row = int(pointer & 0xFF);
+  if (page.size() != pageSize || row >= le16(page, rco) || rco + 2 + 2 * row + 1 >= pageSize) return *ok = false, QByteArray();
+  const int start = le16(page, rco + 2 + 2 * row) & 0x1FFF;
+  const int end = row == 0 ? pageSize : le16(page, rco + 2 * row) & 0x1FFF;
+  if (start >= end || end > pageSize) return *ok = false, QByteArray();
+  return page.mid(start, end - start);
+}
+
+// The stored bytes of a memo: inline after its 12-byte header (flag 0x80),
+// one long-value row (0x40), or a chain of rows that each begin with the
+// pointer to the next (0x00).
+QByteArray JetSource::memoBytes(const unsigned char* field, int size, bool* ok) {
+  auto le = [&](int at) { return quint32(field[at]) | quint32(field[at + 1]) << 8 | quint32(field[at + 2]) << 16 | quint32(field[at + 3]) << 24; };
+  const quint32 head = le(0), length = head & 0x3FFFFFFF;
+  if (head & 0x80000000u) {
+    if (12 + qint64(length) > size) return *ok = false, QByteArray();
+    return QByteArray(reinterpret_cast<const char*>(field + 12), int(length));
+  }
+  if (head & 0x40000000u) {
+    const QByteArray row = rawRow(le(4), ok);
+    if (*ok && row.size() < qsizetype(length)) *ok = false;
+    return *ok ? row.left(length) : QByteArray();
+  }
+  QByteArray out;
+  quint32 next = le(4);
+  for (int rows = 0; next != 0 && out.size() < qsizetype(length); ++rows) {
+    const QByteArray row = rawRow(next, ok);
+    if (!*ok || row.size() < 4 || rows > 1 << 20) return *ok = false, QByteArray();
+    next = le32(row, 0);
+    out += row.mid(4);
+  }
+  if (out.size() < qsizetype(length)) *ok = false;
+  return out.left(length);
 }
 
 }  // namespace convert

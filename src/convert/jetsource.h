@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "convert/convert.h"
+
 #include <cstddef>
 
 namespace convert {
@@ -15,6 +17,7 @@ namespace convert {
 struct Cell {
   enum Kind { Null, Bool, Int, Single, Double, Money, Date, Text, Unreadable };
   Kind kind = Null;
+  bool inexact = false;  // Text: some of it could not be read (shown as U+FFFD)
   qint64 i = 0;       // Bool, Int; Money in units of 1/10,000
   double d = 0;       // Double, Date (days since 1899-12-30)
   float f = 0;        // Single
@@ -28,9 +31,11 @@ class JetSource {
   JetSource(const JetSource&) = delete;
   JetSource& operator=(const JetSource&) = delete;
 
-  // Checks the header (a Jet file, not encrypted), that no other program
-  // holds the file, and opens it. False with a Japanese reason.
-  bool open(const QString& path, QString* error);
+  // Checks the header (a Jet file, not encrypted, the database password
+  // if it has one), that no other program holds the file (Access's lock
+  // file only counts unless `access.accessClosed`), and opens it. False
+  // with a Japanese reason, and `need` says what the user could give.
+  bool open(const QString& path, const Access& access, QString* error, Result::Need* need = nullptr);
   QString version() const;
   QStringList tables() const;  // user tables in catalog order
 
@@ -46,12 +51,21 @@ class JetSource {
  private:
   void closeTable();
   bool crack(int start, size_t length, QList<Cell>* cells, QString* error);
+  QByteArray rawRow(quint32 pointer, bool* ok);
+  QByteArray memoBytes(const unsigned char* field, int size, bool* ok);
   struct State;  // libmdb's handles
   State* s_;
 };
 
 // True when another program holds a lock on the file (an advisory lock, or
 // the lock file that an office suite leaves beside a file it has open).
+// Access's own lock file is told apart: see accessLockFile.
 bool lockedByOtherProgram(const QString& path);
+
+// Jet 4 text as stored: UTF-16LE, or the compressed form that starts with
+// FF FE (one byte a character until a 00 byte switches to two bytes a
+// character and back). `exact` is false when some of it could not be read
+// (an odd byte, a lone surrogate): those characters become U+FFFD.
+QString decodeJet4Text(const QByteArray& bytes, bool* exact);
 
 }  // namespace convert

@@ -1,6 +1,7 @@
 // The conversion report as the user reads it.
 #include "convert/convert.h"
 #include "data/numfmt.h"
+#include "data/schema.h"
 
 #include <QDir>
 
@@ -16,9 +17,12 @@ QString listed(const QStringList& items, int limit) {
   return items.mid(0, limit).join(u'、') + QStringLiteral(" ほか %1 件").arg(count(items.size() - limit));
 }
 
-QString tableLines(const TableReport& t, int limit) {
+QString tableLines(const TableReport& t, int limit, bool newVersionRow) {
   QString s;
-  if (!t.present)
+  if (t.name == schema::kVersion && (!t.present || newVersionRow))
+    s += QStringLiteral("・%1: 元のファイルに%2（新しいデータファイルのバージョン %3 を入れました）\n")
+             .arg(t.name, t.present ? QStringLiteral("行がありません") : QStringLiteral("ありません"), schema::kVersionText);
+  else if (!t.present)
     s += QStringLiteral("・%1: 元のファイルにありません（0 件）\n").arg(t.name);
   else
     s += QStringLiteral("・%1: %2 件\n").arg(t.name, count(t.rows));
@@ -39,6 +43,26 @@ QString tableLines(const TableReport& t, int limit) {
   return s;
 }
 
+// The Jet file's own tables, and the texts that could not be read exactly.
+QString problemLines(const Report& r, int limit) {
+  QString s;
+  if (!r.leftBehind.isEmpty()) {
+    QStringList tables;
+    for (const auto& [name, rows] : r.leftBehind)
+      tables << (rows < 0 ? QStringLiteral("%1（読めません）").arg(name) : QStringLiteral("%1（%2 件）").arg(name, count(rows)));
+    s += QStringLiteral("\n移さなかった表（このプログラムにない表）: %1\n").arg(listed(tables, limit));
+  }
+  if (!r.inexact.isEmpty()) {
+    QStringList where;
+    for (const InexactText& x : r.inexact)
+      where << (x.code.isEmpty() ? QStringLiteral("%1 の %2").arg(x.table, x.field)
+                                 : QStringLiteral("%1 コード %2 の %3").arg(x.table, x.code, x.field));
+    s += QStringLiteral("\n正しく読み取れなかった文字があります（「\uFFFD」にしました。元のファイルと見比べて直してください）: %1\n")
+             .arg(listed(where, limit));
+  }
+  return s;
+}
+
 }  // namespace
 
 qint64 Report::rejectedCount() const {
@@ -51,13 +75,15 @@ QString Report::text() const {
   QString s = QStringLiteral("変換元: %1（%2）\n").arg(QDir::toNativeSeparators(source), jetVersion);
   if (!backup.isEmpty()) s += QStringLiteral("元のファイルの保存先: %1\n").arg(QDir::toNativeSeparators(backup));
   s += u'\n';
-  for (const TableReport& t : tables) s += tableLines(t, 0);
-  return s;
+  for (const TableReport& t : tables) s += tableLines(t, 0, newVersionRow);
+  return s + problemLines(*this, 0);
 }
 
 QString Report::summary() const {
-  QString s = QStringLiteral("データファイルを変換しました。\n\n");
-  for (const TableReport& t : tables) s += tableLines(t, 5);
+  QString s = clean() ? QStringLiteral("データファイルを変換しました。\n\n")
+                      : QStringLiteral("データファイルを変換しましたが、正しく読み取れなかった文字があります。\n\n");
+  for (const TableReport& t : tables) s += tableLines(t, 5, newVersionRow);
+  s += problemLines(*this, 5);
   if (!backup.isEmpty())
     s += QStringLiteral("\n元のファイルの保存先:\n　%1").arg(QDir::toNativeSeparators(QDir::current().relativeFilePath(backup)));
   if (!reportFile.isEmpty())

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStorageInfo>
@@ -30,9 +32,9 @@ constexpr int kStepPages = 1024;
 // form until they have checked out, so that they never count as copies.
 const QString kTempPattern = QStringLiteral(".Setting-*.tmp");
 
-// For tests that kill the program in the middle of a copy: with
-// ASHIMEMO_TEST_STOP_AT naming `stage`, the copy says so on standard error
-// and waits there for ever.
+// For tests that kill the program in the middle of a copy, a restore or a
+// thinning: with ASHIMEMO_TEST_STOP_AT naming `stage`, the work says so on
+// standard error and waits there for ever.
 void stopIfAsked(const char* stage) {
   static const QByteArray at = qgetenv("ASHIMEMO_TEST_STOP_AT");
   if (at.isEmpty() || at != stage) return;
@@ -62,20 +64,21 @@ bool rowCounts(sqlite3* db, QMap<QString, qint64>* counts) {
   return true;
 }
 
-// Copies the database at `from` into the empty file `to` with the online
-// backup, inside one read transaction on the source, so that `counts` (the
-// source's rows per table) describe exactly what was copied. Writers on
-// other connections wait for the few moments this takes. Returns the
-// problem, or "".
-QString copyDatabase(const QString& from, const QString& to, QMap<QString, qint64>* counts, const char* stage) {
-  sqlite3* src = nullptr;
+// Copies the database at `from` (or, with `open`, the one that connection
+// has open) into the empty file `to` with the online backup, inside one read
+// transaction on the source, so that `counts` (the source's rows per table)
+// describe exactly what was copied. Writers on other connections wait for
+// the few moments this takes. Returns the problem, or "".
+QString copyDatabase(const QString& from, const QString& to, QMap<QString, qint64>* counts, const char* stage,
+                     sqlite3* open = nullptr) {
+  sqlite3* src = open;
   sqlite3* dst = nullptr;
   QString problem;
-  int rc = sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READONLY, nullptr);
+  int rc = open ? SQLITE_OK : sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READONLY, nullptr);
   if (rc != SQLITE_OK)
     problem = withEngineDetail(QStringLiteral("元のファイルを開けません。"), QString::fromUtf8(sqlite3_errmsg(src)));
   if (problem.isEmpty()) {
-    sqlite3_busy_timeout(src, 3000);
+    if (!open) sqlite3_busy_timeout(src, 3000);
     rc = sqlite3_open_v2(QFile::encodeName(to).constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) problem = engineProblem(dst, rc);
   }
@@ -111,7 +114,7 @@ QString copyDatabase(const QString& from, const QString& to, QMap<QString, qint6
   }
   if (reading) sqlite3_exec(src, "COMMIT", nullptr, nullptr, nullptr);
   sqlite3_close(dst);
-  sqlite3_close(src);
+  if (!open) sqlite3_close(src);
   return problem;
 }
 
@@ -134,13 +137,51 @@ QString temporaryName(const QString& folder, const QString& what) {
 
 QString dataFolder(const QString& dataFile) { return QFileInfo(dataFile).absolutePath(); }
 
+// Copies that checked out in this run, by path, size and file time: each
+// thinning counts only good copies, and reading every copy of a large file
+// again at each copy of a session would take seconds. A new run reads each
+// copy once again.
+struct GoodCopies {
+  QMutex lock;
+  QHash<QString, QPair<qint64, QDateTime>> known;
+  static QPair<qint64, QDateTime> stamp(const QString& path) {
+    const QFileInfo fi(path);
+    return {fi.size(), fi.lastModified()};
+  }
+  void add(const QString& path) {
+    const QMutexLocker hold(&lock);
+    known.insert(path, stamp(path));
+  }
+  bool has(const QString& path) {
+    const QMutexLocker hold(&lock);
+    const auto it = known.constFind(path);
+    return it != known.cend() && *it == stamp(path);
+  }
+};
+GoodCopies& goodCopies() {
+  static GoodCopies g;
+  return g;
+}
+
+// The check of a copy, read once per run while it stays as it was.
+safefile::Check checkCopy(const QString& path) {
+  if (goodCopies().has(path)) {
+    safefile::Check known;
+    known.ok = true;
+    return known;
+  }
+  safefile::Check c = safefile::checkDataFile(path);
+  if (c.ok) goodCopies().add(path);
+  return c;
+}
+
 }  // namespace
 
-QList<Copy> copies(const QString& dataFile) {
+QList<Copy> copiesIn(const QString& folder) {
   static const QRegularExpression name(
       QStringLiteral("^Setting-(?:([^-]+)-)?(\\d{8})-(\\d{4})(?:-(\\d+))?\\.MDB$"));
   QList<Copy> list;
-  const QDir dir(safefile::backupFolder(dataFile));
+  const QDir dir(folder);
   for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("Setting-*.MDB")}, QDir::Files)) {
     const auto m = name.match(fi.fileName());
     if (!m.hasMatch()) continue;
@@ -155,16 +196,35 @@ QList<Copy> copies(const QString& dataFile) {
   return list;
 }
 
-QStringList toPrune(const QList<Copy>& all, const QDateTime& newest) {
-  QStringList out;
+QList<Copy> copies(const QString& dataFile) { return copiesIn(safefile::backupFolder(dataFile)); }
+
+QList<Copy> inOfferOrder(const QList<Copy>& all, const QDateTime& now) {
+  QList<Copy> made, later;
+  for (const Copy& c : all)  // newest first
+    if (c.daily()) (c.when <= now ? made : later).append(c);
+  return made + later;
+}
+
+Thinned thin(const QString& folder, const QDateTime& newest) {
+  Thinned out;
   QSet<QDate> days;
   QSet<int> months;
   const auto monthOf = [](const QDate& d) { return d.year() * 12 + d.month() - 1; };
   const int top = monthOf(newest.date());
-  for (const Copy& c : all) {  // newest first
-    if (!c.daily()) continue;
+  bool first = true;
+  for (const Copy& c : copiesIn(folder)) {  // newest first
+    if (!c.daily() || c.when > newest) continue;
+    const safefile::Check check = checkCopy(c.path);
+    if (first) stopIfAsked("backup-thinning");
+    first = false;
+    if (check.busy) continue;
+    if (!check.ok) {
+      const QString aside = safefile::stampedPath(folder, kUnusableLabel, c.when);
+      if (safefile::durableRename(c.path, aside, nullptr)) out.setAside << aside;
+      continue;
+    }
     const QDate day = c.when.date();
-    bool keep = c.when >= newest || day == newest.date();
+    bool keep = day == newest.date();
     if (!days.contains(day) && days.size() < kDailyKept) {
       days.insert(day);
       keep = true;
@@ -173,30 +233,32 @@ QStringList toPrune(const QList<Copy>& all, const QDateTime& newest) {
       months.insert(monthOf(day));
       keep = true;
     }
-    if (!keep) out << c.path;
+    if (!keep && QFile::remove(c.path)) out.deleted << c.path;
   }
   return out;
 }
 
-bool dueOn(const QString& dataFile, const QDate& today) {
-  for (const Copy& c : copies(dataFile))
-    if (c.daily() && c.when.date() == today) return false;
+bool dueIn(const QString& folder, const QDateTime& now) {
+  for (const Copy& c : copiesIn(folder))
+    if (c.daily() && c.when.date() == now.date() && c.when <= now && checkCopy(c.path).ok) return false;
   return true;
 }
 
-bool changedSinceLastCopy(const QString& dataFile) {
+bool changedSinceLastCopy(const QString& dataFile, const QDateTime& now) {
+  // File times come from the system clock, names from the program's clock
+  // (the same one, except in tests that set the program's clock).
+  const QDateTime systemNow = QDateTime::currentDateTime();
   QDateTime last;
   for (const Copy& c : copies(dataFile)) {
-    if (!c.daily()) continue;
+    if (!c.daily() || c.when > now) continue;
     const QDateTime m = QFileInfo(c.path).lastModified();
-    if (!last.isValid() || m > last) last = m;
+    if (m <= systemNow && (!last.isValid() || m > last)) last = m;
   }
   return !last.isValid() || QFileInfo(dataFile).lastModified() >= last;
 }
 
-Result makeCopy(const QString& dataFile, const QDateTime& when) {
+Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTime& when, sqlite3* open) {
   Result r;
-  const QString folder = safefile::backupFolder(dataFile);
   if (!safefile::ensureWritableFolder(folder, &r.problem)) return r;
   removeStaleTemporaries({folder, dataFolder(dataFile)});
   const QStorageInfo disk(folder);
@@ -215,7 +277,7 @@ Result makeCopy(const QString& dataFile, const QDateTime& when) {
     return r;
   };
   QMap<QString, qint64> counts;
-  QString problem = copyDatabase(dataFile, temp, &counts, "backup-copying");
+  QString problem = copyDatabase(dataFile, temp, &counts, "backup-copying", open);
   if (!problem.isEmpty()) return fail(problem);
   QString error;
   if (!safefile::syncFile(temp, &error))
@@ -223,22 +285,38 @@ Result makeCopy(const QString& dataFile, const QDateTime& when) {
   const safefile::Check check = safefile::checkDataFile(temp);
   if (!check.ok) return fail(QStringLiteral("作成したコピーが検査に合格しませんでした。\n") + check.problem);
   if (check.rowCounts != counts) return fail(QStringLiteral("作成したコピーの件数が元のデータファイルと一致しません。"));
-  QFile::setPermissions(temp, QFileInfo(dataFile).permissions());
+  if (QFileInfo::exists(dataFile)) QFile::setPermissions(temp, QFileInfo(dataFile).permissions());
   const QString final = safefile::stampedPath(folder, QString(), when);
   if (!safefile::durableRename(temp, final, &error))
     return fail(withEngineDetail(QStringLiteral("コピーに名前を付けられません。"), error));
+  goodCopies().add(final);
   r.ok = true;
   r.path = final;
   // Only now, with a newer copy checked and in place, may older ones go.
-  for (const QString& old : toPrune(copies(dataFile), when))
-    if (QFile::remove(old)) r.pruned << old;
+  // A copy through the program's own connection is made while the window
+  // waits, and thinning may read every copy: the next copy thins instead.
+  if (!open) r.thinned = thin(folder, when);
   return r;
 }
 
-Found newestGoodCopy(const QString& dataFile) {
-  Found f;
-  for (const Copy& c : copies(dataFile)) {
-    if (!c.daily()) continue;
+Result makeCopy(const QString& dataFile, const QDateTime& when) {
+  return makeCopyIn(safefile::backupFolder(dataFile), dataFile, when);
+}
+
+Result makeDailyCopyIfDue(const QString& dataFile, const QDateTime& when) {
+  if (dueIn(safefile::backupFolder(dataFile), when)) return makeCopy(dataFile, when);
+  Result r;
+  r.due = false;
+  return r;
+}
+
+Found newestGoodCopyIn(const QString& folder, const QDateTime& now) {
+  return firstGoodCopy(inOfferOrder(copiesIn(folder), now));
+}
+
+Found firstGoodCopy(const QList<Copy>& candidates) {
+  for (const Copy& c : candidates) {
+    Found f;
     f.check = safefile::checkDataFile(c.path);
     if (f.check.ok) {
       f.found = true;
@@ -247,6 +325,10 @@ Found newestGoodCopy(const QString& dataFile) {
     }
   }
   return Found();
+}
+
+Found newestGoodCopy(const QString& dataFile, const QDateTime& now) {
+  return newestGoodCopyIn(safefile::backupFolder(dataFile), now);
 }
 
 bool restore(const QString& copyPath, const QString& dataFile, const QString& asideLabel, const QDateTime& when,
@@ -258,16 +340,22 @@ bool restore(const QString& copyPath, const QString& dataFile, const QString& as
   const safefile::Check source = safefile::checkDataFile(copyPath);
   if (!source.ok)
     return failed(QStringLiteral("バックアップ「%1」は使用できません。\n%2").arg(QFileInfo(copyPath).fileName(), source.problem));
+  // Through a symbolic link the restored file goes where the link points,
+  // and the link stays; the copies stay beside the link.
+  const safefile::Target target = safefile::resolvedTarget(dataFile);
+  if (target.dangling)
+    return failed(QStringLiteral("「%1」のリンク先「%2」に接続できません。").arg(QFileInfo(dataFile).fileName(), target.path));
+  const QString place = target.path;
   const QString folder = safefile::backupFolder(dataFile);
   const QStringList companions{QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
-  bool replacing = QFileInfo::exists(dataFile);
-  for (const QString& s : companions) replacing = replacing || QFileInfo::exists(dataFile + s);
+  bool replacing = QFileInfo::exists(place);
+  for (const QString& s : companions) replacing = replacing || QFileInfo::exists(place + s);
   QString problem;
   if (replacing && !safefile::ensureWritableFolder(folder, &problem)) return failed(problem);
-  removeStaleTemporaries({dataFolder(dataFile), folder});
+  removeStaleTemporaries({dataFolder(place), folder});
 
-  const QString temp = temporaryName(dataFolder(dataFile), QStringLiteral("復元中"));
-  if (temp.isEmpty()) return failed(QStringLiteral("フォルダー「%1」に書き込めません。").arg(dataFolder(dataFile)));
+  const QString temp = temporaryName(dataFolder(place), QStringLiteral("復元中"));
+  if (temp.isEmpty()) return failed(QStringLiteral("フォルダー「%1」に書き込めません。").arg(dataFolder(place)));
   auto fail = [&](const QString& text) {
     QFile::remove(temp);
     return failed(text);
@@ -279,21 +367,21 @@ bool restore(const QString& copyPath, const QString& dataFile, const QString& as
   if (!safefile::syncFile(temp, &sysError))
     return fail(withEngineDetail(QStringLiteral("コピーをディスクに書き込めません。"), sysError));
   // The restored file gets the access rights of the file it replaces.
-  QFile::setPermissions(temp, QFileInfo::exists(dataFile) ? QFileInfo(dataFile).permissions()
-                                                          : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                                                QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
+  QFile::setPermissions(temp, QFileInfo::exists(place) ? QFileInfo(place).permissions()
+                                                       : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                                             QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
   const safefile::Check check = safefile::checkDataFile(temp);
   if (!check.ok || check.rowCounts != source.rowCounts)
     return fail(QStringLiteral("復元したファイルが検査に合格しませんでした。\n") + check.problem);
 
   // The file being replaced stays in place until the rename below replaces
   // it: it is kept in the copies folder by a second name (a hard link, or a
-  // copy where the file system has none).
+  // copy where the file system has none or the link points elsewhere).
   if (replacing) {
     const QString kept = safefile::stampedPath(folder, asideLabel, when);
-    if (QFileInfo::exists(dataFile)) {
-      const bool linked = ::link(QFile::encodeName(dataFile).constData(), QFile::encodeName(kept).constData()) == 0;
-      if (!linked && !(QFile::copy(dataFile, kept) && safefile::syncFile(kept, nullptr))) {
+    if (QFileInfo::exists(place)) {
+      const bool linked = ::link(QFile::encodeName(place).constData(), QFile::encodeName(kept).constData()) == 0;
+      if (!linked && !(QFile::copy(place, kept) && safefile::syncFile(kept, nullptr))) {
         QFile::remove(kept);
         return fail(QStringLiteral("元のファイルを「%1」フォルダーに残せません。").arg(safefile::kBackupFolderName));
       }
@@ -301,15 +389,24 @@ bool restore(const QString& copyPath, const QString& dataFile, const QString& as
       if (aside) *aside = kept;
     }
     // A journal left beside the old file belongs to it; the engine would
-    // otherwise play it back into the restored file.
-    for (const QString& s : companions)
-      if (QFileInfo::exists(dataFile + s) && !safefile::durableRename(dataFile + s, kept + s, &sysError))
-        return fail(withEngineDetail(QStringLiteral("「%1」を移せません。").arg(QFileInfo(dataFile + s).fileName()), sysError));
+    // otherwise play it back into the restored file. Across file systems it
+    // is copied first and removed after, so a kill leaves it beside the old file.
+    for (const QString& s : companions) {
+      if (!QFileInfo::exists(place + s) || safefile::durableRename(place + s, kept + s, &sysError)) continue;
+      if (!(QFile::copy(place + s, kept + s) && safefile::syncFile(kept + s, &sysError) && QFile::remove(place + s)))
+        return fail(withEngineDetail(QStringLiteral("「%1」を移せません。").arg(QFileInfo(place + s).fileName()), sysError));
+    }
   }
   stopIfAsked("restore-replacing");
-  if (!safefile::durableRename(temp, dataFile, &sysError))
+  if (!safefile::durableRename(temp, place, &sysError))
     return fail(withEngineDetail(QStringLiteral("「%1」を置き換えられません。").arg(QFileInfo(dataFile).fileName()), sysError));
   return true;
 }
+
+void rememberGood(const QString& path) { goodCopies().add(path); }
+
+void removeTemporaries(const QString& folder) { removeStaleTemporaries({folder}); }
+
+void testStopPoint(const char* stage) { stopIfAsked(stage); }
 
 }  // namespace backup

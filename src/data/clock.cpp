@@ -1,14 +1,20 @@
 #include "data/clock.h"
 
+#include <QElapsedTimer>
+
 namespace {
 struct Override {
   QString text;    // the short date, when set
   QDateTime when;  // date and time, when set
+  // With ASHIMEMO_TEST_CLOCK=running the clock set from the environment
+  // runs on from there, so that a test can see a day begin.
+  QElapsedTimer running;
   Override() {
     const QDateTime env = QDateTime::fromString(qEnvironmentVariable("ASHIMEMO_TEST_NOW"), Qt::ISODate);
     if (env.isValid()) {
       when = env;
       text = env.date().toString(QStringLiteral("yyyy/MM/dd"));
+      if (qEnvironmentVariable("ASHIMEMO_TEST_CLOCK") == QLatin1String("running")) running.start();
     }
   }
 };
@@ -20,26 +26,30 @@ Override& current() {
 
 namespace Clock {
 QString shortDate() {
+  if (current().running.isValid()) return now().date().toString(QStringLiteral("yyyy/MM/dd"));
   if (!current().text.isEmpty()) return current().text;
   return QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
 }
 void setShortDate(const QString& text) {
+  current().running.invalidate();
   current().text = text;
   current().when = QDateTime();
 }
 void setToday(const QDate& date) {
+  current().running.invalidate();
   current().when = QDateTime();
   current().text = date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
 }
 QDateTime now() {
   const Override& o = current();
-  if (o.when.isValid()) return o.when;
+  if (o.when.isValid()) return o.running.isValid() ? o.when.addMSecs(o.running.elapsed()) : o.when;
   const QDateTime real = QDateTime::currentDateTime();
   // A test that set only the day gets that day at the real time.
   const QDate day = o.text.size() == 10 ? QDate::fromString(o.text, QStringLiteral("yyyy/MM/dd")) : QDate();
   return day.isValid() ? QDateTime(day, real.time()) : real;
 }
 void setNow(const QDateTime& when) {
+  current().running.invalidate();
   current().when = when;
   current().text = when.isValid() ? when.date().toString(QStringLiteral("yyyy/MM/dd")) : QString();
 }

@@ -2,7 +2,8 @@
 // Today's date and the time of day, through one clock that tests can set.
 // A program run by a test takes its clock from the environment variable
 // ASHIMEMO_TEST_NOW ("yyyy-MM-ddTHH:mm"), so that a child process can be
-// started on a chosen day.
+// started on a chosen day; that clock stands still unless
+// ASHIMEMO_TEST_CLOCK=running makes it run on from there.
 #include <QDate>
 #include <QDateTime>
 #include <QString>

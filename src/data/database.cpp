@@ -1,7 +1,9 @@
 #include "data/database.h"
 
+#include "data/safefile.h"
 #include "data/schema.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QFileInfo>
@@ -10,14 +12,19 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 const QString kMain = QStringLiteral("ashimemo");
 const QString kList = QStringLiteral("ashimemo-list");
 int transactionDepth = 0;
 QString openPath;
+// The file the open path named when it was opened (through any link).
+struct stat openFile {};
+std::function<QString()> fileMovedHandler;
 QHash<QString, QSqlQuery>& statements() {
   static QHash<QString, QSqlQuery> cache;
   return cache;
@@ -50,7 +57,17 @@ QString engineText(const QSqlError& error) {
 void Database::raise(const QSqlError& error) {
   const QString t = error.nativeErrorCode() + u' ' + error.text();
   QString m;
-  if (t.contains(QStringLiteral("locked")) || t.contains(QStringLiteral("busy")))
+  // The engine calls a deleted or moved file "readonly"; that would send the
+  // user looking at the file's access rights.
+  if (fileMoved()) {
+    m = QStringLiteral("データファイル「%1」は、このプログラムの使用中に削除されたか、別の場所に移されました。変更は保存できません。")
+            .arg(QFileInfo(openPath).fileName());
+    // The handler belongs to the window's thread; the list search reads on a worker.
+    const QCoreApplication* app = QCoreApplication::instance();
+    const bool windowThread = app && QThread::currentThread() == app->thread();
+    const QString saved = fileMovedHandler && windowThread ? fileMovedHandler() : QString();
+    if (!saved.isEmpty()) m += u'\n' + saved;
+  } else if (t.contains(QStringLiteral("locked")) || t.contains(QStringLiteral("busy")))
     m = QStringLiteral("データファイルがほかのプログラムで使用中のため、処理できませんでした。しばらくしてからやり直してください。");
   else if (t.contains(QStringLiteral("readonly")) || t.contains(QStringLiteral("read-only")) ||
            t.contains(QStringLiteral("read only")))
@@ -67,40 +84,28 @@ void Database::raise(const QSqlError& error) {
   throw DbError(m, engineText(error));
 }
 
-// Checks an opened connection; returns why it cannot be used, or "".
-// `damaged` tells a file that is itself unusable (not a data file, damaged,
-// a table missing) from one that is locked or cannot be written.
+// The engine's handle of an open connection.
+static sqlite3* handleOf(const QSqlDatabase& db) {
+  const QVariant handle = db.driver()->handle();
+  return handle.isValid() ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
+}
+
+// Checks an opened connection with the one check of a data file; returns
+// why it cannot be used, or "". `damaged` tells a file that is itself
+// unusable (not a data file, damaged, a table or field missing) from one
+// that is locked or cannot be written.
 static QString unusableReason(QSqlDatabase& db, bool* damaged) {
-  auto lockedOr = [damaged](const QSqlError& e, const QString& otherwise) {
-    const QString t = e.text();
-    if (t.contains(QStringLiteral("locked")) || t.contains(QStringLiteral("busy")))
-      return QStringLiteral("ほかのプログラムが使用中のため、開けません。");
-    *damaged = true;
-    return otherwise;
-  };
-  const QString notOurs = QStringLiteral("このプログラムのデータファイルではないか、壊れています。");
-  QSqlQuery q(db);
-  if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) return lockedOr(q.lastError(), notOurs);
-  const QString missing = schema::missingPart(db);
-  *damaged = !missing.isEmpty();
-  if (!missing.isEmpty())
-    return QStringLiteral("このプログラムのデータファイルではありません（「%1」がありません）。").arg(missing);
-  // Damage inside the file (a disk fault, a broken copy) shows here rather
-  // than later in the middle of a save. The quick check reads every page
-  // once but skips the index contents: a few tens of milliseconds on the
-  // largest files.
-  if (!q.exec(QStringLiteral("PRAGMA quick_check(1)"))) return lockedOr(q.lastError(), notOurs);
-  *damaged = q.next() && q.value(0).toString() != QLatin1String("ok");
-  if (*damaged)
-    return withEngineDetail(QStringLiteral("ファイルが壊れています。"), q.value(0).toString());
-  q.finish();
+  const safefile::Check check = safefile::checkConnection(handleOf(db), safefile::Depth::Quick);
+  *damaged = !check.ok && !check.busy;
+  if (!check.ok) return check.problem;
   // A write lock taken and given back at once: fails when another program
   // holds the file or when it cannot be written.
+  QSqlQuery q(db);
   if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-    const QString why =
-        lockedOr(q.lastError(), withEngineDetail(QStringLiteral("ファイルに書き込めません。"), engineText(q.lastError())));
-    *damaged = false;
-    return why;
+    const QString t = q.lastError().text();
+    if (t.contains(QStringLiteral("locked")) || t.contains(QStringLiteral("busy")))
+      return QStringLiteral("ほかのプログラムが使用中のため、開けません。");
+    return withEngineDetail(QStringLiteral("ファイルに書き込めません。"), engineText(q.lastError()));
   }
   q.exec(QStringLiteral("ROLLBACK"));
   return QString();
@@ -143,6 +148,7 @@ Database::OpenResult Database::open(const QString& path, QString* error, bool* d
   }
   openPath = path;
   transactionDepth = 0;
+  ::stat(QFile::encodeName(path).constData(), &openFile);
   return Opened;
 }
 
@@ -163,12 +169,21 @@ void Database::close() {
 bool Database::isOpen() { return QSqlDatabase::contains(kMain) && QSqlDatabase::database(kMain, false).isOpen(); }
 QString Database::path() { return openPath; }
 QSqlDatabase Database::connection() { return QSqlDatabase::database(kMain, false); }
+sqlite3* Database::handle() { return isOpen() ? handleOf(connection()) : nullptr; }
+
+bool Database::fileMoved() {
+  if (openPath.isEmpty()) return false;
+  struct stat now {};
+  return ::stat(QFile::encodeName(openPath).constData(), &now) != 0 || now.st_dev != openFile.st_dev ||
+         now.st_ino != openFile.st_ino;
+}
+
+void Database::setFileMovedHandler(std::function<QString()> handler) { fileMovedHandler = std::move(handler); }
 QString Database::listConnectionName() { return kList; }
 
 // The engine's handle of the shared connection.
 static sqlite3* engineHandle() {
-  const QVariant handle = Database::connection().driver()->handle();
-  auto* db = handle.isValid() ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
+  auto* db = handleOf(Database::connection());
   if (!db) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
   return db;
 }

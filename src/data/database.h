@@ -9,9 +9,11 @@
 #include <QString>
 #include <QVariant>
 #include <atomic>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
+struct sqlite3;
 class QSqlDatabase;
 class QSqlQuery;
 class QSqlError;
@@ -49,6 +51,17 @@ class Database {
   static bool isOpen();
   static QString path();
   static QSqlDatabase connection();
+  // The engine's handle of the shared connection; null when none is open.
+  static sqlite3* handle();
+  // True when the open data file is no longer at its path: deleted, moved
+  // or replaced by another file since it was opened (the program still
+  // holds the old file open and can read it, but the engine refuses every
+  // write to it).
+  static bool fileMoved();
+  // Called when a write fails because the data file is no longer at its
+  // path; gives a sentence that says where the open data was saved (the
+  // program makes that copy), added to the error's message.
+  static void setFileMovedHandler(std::function<QString()> handler);
   // Name of the second connection used by the bound list grids.
   static QString listConnectionName();
 

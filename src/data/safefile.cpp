@@ -7,11 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <functional>
 #include <cstring>
+#include <climits>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -51,50 +55,98 @@ QString stampedPath(const QString& folder, const QString& label, const QDateTime
   return path;
 }
 
-Check checkDataFile(const QString& path) {
+Check checkConnection(sqlite3* db, Depth depth) {
   Check result;
-  if (!QFileInfo(path).isFile()) {
-    result.problem = QStringLiteral("ファイルがありません。");
+  const QString broken = QStringLiteral("このプログラムのデータファイルではないか、壊れています。");
+  // Runs one statement; `row` sees each row. False on an engine error,
+  // which is also told apart as "busy" (another program holds the file).
+  auto each = [&](const QString& sql, const std::function<void(sqlite3_stmt*)>& row) {
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, nullptr);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+      rc = sqlite3_step(st);
+      if (rc == SQLITE_ROW) row(st);
+    }
+    sqlite3_finalize(st);
+    const int code = sqlite3_extended_errcode(db) & 0xff;
+    if (rc != SQLITE_DONE && (code == SQLITE_BUSY || code == SQLITE_LOCKED)) result.busy = true;
+    return rc == SQLITE_DONE;
+  };
+  auto text = [](sqlite3_stmt* st, int c) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+  };
+  auto fail = [&](const QString& problem) {
+    result.problem = result.busy ? QStringLiteral("ほかのプログラムが使用中のため、開けません。") : problem;
+    result.rowCounts.clear();
     return result;
+  };
+  if (!each(QStringLiteral("SELECT count(*) FROM sqlite_master"), [](sqlite3_stmt*) {})) return fail(broken);
+  // Every table and field the program reads or writes.
+  for (const schema::Table& t : schema::tables()) {
+    QSet<QString> present;
+    if (!each(QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.name), [&](sqlite3_stmt* st) { present.insert(text(st, 1)); }))
+      return fail(broken);
+    QString missing = present.isEmpty() ? t.name : QString();
+    for (const schema::Column& c : t.columns)
+      if (missing.isEmpty() && !present.contains(c.name)) missing = t.name + u'.' + c.name;
+    if (!missing.isEmpty())
+      return fail(QStringLiteral("このプログラムのデータファイルではありません（「%1」がありません）。").arg(missing));
+  }
+  // Damage inside the file shows here rather than in the middle of a save.
+  QString verdict;
+  const QString pragma = depth == Depth::Quick ? QStringLiteral("PRAGMA quick_check(1)") : QStringLiteral("PRAGMA integrity_check(1)");
+  if (!each(pragma, [&](sqlite3_stmt* st) { verdict = text(st, 0); })) return fail(broken);
+  if (verdict != QLatin1String("ok")) return fail(withEngineDetail(QStringLiteral("ファイルが壊れています。"), verdict));
+  for (const schema::Table& t : schema::tables()) {
+    qint64 count = -1;
+    if (!each(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name), [&](sqlite3_stmt* st) { count = sqlite3_column_int64(st, 0); }))
+      return fail(broken);
+    result.rowCounts.insert(t.name, count);
+  }
+  result.ok = true;
+  return result;
+}
+
+Check checkDataFile(const QString& path) {
+  if (!QFileInfo(path).isFile()) {
+    Check missing;
+    missing.problem = QStringLiteral("ファイルがありません。");
+    return missing;
   }
   sqlite3* db = nullptr;
   const QByteArray native = QFile::encodeName(path);
   if (sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    result.problem = withEngineDetail(QStringLiteral("ファイルを開けません。"), QString::fromUtf8(sqlite3_errmsg(db)));
+    Check failed;
+    failed.problem = withEngineDetail(QStringLiteral("ファイルを開けません。"), QString::fromUtf8(sqlite3_errmsg(db)));
     sqlite3_close(db);
-    return result;
+    return failed;
   }
   sqlite3_busy_timeout(db, 3000);
-  const QString broken = QStringLiteral("このプログラムのデータファイルではないか、壊れています。");
-  auto firstText = [&](const QByteArray& sql, QString* text) {
-    sqlite3_stmt* st = nullptr;
-    bool ok = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr) == SQLITE_OK;
-    int rc = ok ? sqlite3_step(st) : SQLITE_ERROR;
-    ok = rc == SQLITE_ROW;
-    if (ok) *text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    return ok;
-  };
-  QString verdict;
-  if (!firstText("PRAGMA integrity_check(1)", &verdict)) {
-    result.problem = broken;
-  } else if (verdict != QLatin1String("ok")) {
-    result.problem = withEngineDetail(QStringLiteral("ファイルが壊れています。"), verdict);
-  } else {
-    for (const schema::Table& t : schema::tables()) {
-      QString count;
-      const QByteArray sql = QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name).toUtf8();
-      if (!firstText(sql, &count)) {
-        result.problem = QStringLiteral("このプログラムのデータファイルではありません（「%1」がありません）。").arg(t.name);
-        break;
-      }
-      result.rowCounts.insert(t.name, count.toLongLong());
-    }
-  }
+  Check result = checkConnection(db, Depth::Full);
   sqlite3_close(db);
-  result.ok = result.problem.isEmpty();
-  if (!result.ok) result.rowCounts.clear();
   return result;
+}
+
+Target resolvedTarget(const QString& path) {
+  Target t;
+  t.path = QFileInfo(path).absoluteFilePath();
+  // Followed by hand (not realpath) so that a dangling link still names its
+  // target; 40 links deep is the kernel's own limit.
+  for (int depth = 0; depth < 40; ++depth) {
+    const QByteArray native = QFile::encodeName(t.path);
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    QByteArray to(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(native.constData(), to.data(), size_t(to.size()));
+    if (n <= 0) break;
+    to.truncate(int(n));
+    t.link = true;
+    t.path = QDir::cleanPath(QFileInfo(t.path).absoluteDir().absoluteFilePath(QFile::decodeName(to)));
+  }
+  struct stat st;
+  t.dangling = t.link && ::stat(QFile::encodeName(t.path).constData(), &st) != 0;
+  return t;
 }
 
 bool syncFile(const QString& path, QString* error) { return syncPath(path, O_RDONLY, error); }

@@ -7,6 +7,8 @@
 #include <QMap>
 #include <QString>
 
+struct sqlite3;
+
 namespace safefile {
 
 // The folder beside the data file that holds its copies.
@@ -22,14 +24,38 @@ QString stampedPath(const QString& folder, const QString& label, const QDateTime
 
 struct Check {
   bool ok = false;
+  bool busy = false;                // another program held the file: nothing is known of it
   QString problem;                  // Japanese reason when !ok
   QMap<QString, qint64> rowCounts;  // rows per table of the data file
 };
 
-// Opens `path` read-only with its own connection and checks that it is a
-// sound data file of this program: SQLite's integrity check passes and the
-// six tables are there. Gives the row count of each table.
+// How far the engine's own check reads: Quick (every page once, not the
+// index contents) when the data file is opened, Full for copies, which are
+// read seldom and must be sound to be kept or offered.
+enum class Depth { Quick, Full };
+
+// The one check of a data file, on an open engine connection: the file is
+// an SQLite database holding every table and field the program uses, the
+// engine's check passes, and the rows per table are counted. Opening the
+// data file, keeping or offering a copy, restoring and converting all use
+// it, so that a copy that checks out can also be opened.
+Check checkConnection(sqlite3* db, Depth depth);
+
+// The same check on the file at `path`, opened read-only with a connection
+// of its own, at depth Full.
 Check checkDataFile(const QString& path);
+
+// The file a path finally names. A symbolic link (or a chain of them) is
+// followed to its last target; `dangling` is true when that target cannot be
+// reached (it does not exist, or the share or folder it lies on is not
+// mounted or not readable). Writing "through" a link means writing at
+// `path`, so that the link itself stays.
+struct Target {
+  QString path;          // absolute; the given path itself when it is no link
+  bool link = false;     // the given path is a symbolic link
+  bool dangling = false; // a link whose target cannot be reached
+};
+Target resolvedTarget(const QString& path);
 
 // Flushes a file's contents to the disk.
 bool syncFile(const QString& path, QString* error);

@@ -5,7 +5,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace schema {
 
@@ -153,17 +152,6 @@ bool create(QSqlDatabase& db, QString* error) {
     return false;
   }
   return true;
-}
-
-QString missingPart(QSqlDatabase& db) {
-  const QStringList present = db.tables();
-  for (const Table& t : tables()) {
-    if (!present.contains(t.name)) return t.name;
-    const QSqlRecord rec = db.record(t.name);
-    for (const Column& c : t.columns)
-      if (rec.indexOf(c.name) < 0) return t.name + u'.' + c.name;
-  }
-  return QString();
 }
 
 }  // namespace schema

@@ -47,8 +47,4 @@ const QStringList& alignmentStandardColumns();
 // Returns false with the engine's message on failure.
 bool create(QSqlDatabase& db, QString* error);
 
-// Checks that every table and field the program uses is present.
-// Returns the first missing "table" or "table.field", empty when complete.
-QString missingPart(QSqlDatabase& db);
-
 }  // namespace schema

@@ -87,13 +87,14 @@ void ListModel::refresh() {
       if (isFiltered()) {
         readSearchRows();
         for (int r = 0; r < int(all_.size()); ++r)
-          if (search::matches(all_[size_t(r)].key, words_)) matches_.push_back(r);
+          if (search::matches(all_[size_t(r)].key, query_)) matches_.push_back(r);
       }
     } catch (const DbError& e) {
       failure = e;
       page.clear();
     }
   }
+  pageFailed_ = failure.has_value();
   atEnd_ = failure || int(page.size()) <= pageSize_;
   if (int(page.size()) > pageSize_) page.resize(size_t(pageSize_));
   rows_ = std::move(page);
@@ -195,34 +196,39 @@ void ListModel::takeBackgroundRows(int generation) {
 }
 
 bool ListModel::setFilter(const QString& typed) {
-  const QStringList words = search::words(typed);
-  if (words == words_) {
+  const search::Query query = search::parse(typed);
+  if (query == query_) {
     typed_ = typed;
     return false;
   }
-  if (!words.isEmpty()) readSearchRows();
-  // Every old word inside a new one (the user typed on): only the rows found
-  // so far can still match.
-  bool narrower = isFiltered();
-  for (const QString& old : words_) {
-    bool kept = false;
-    for (const QString& w : words) kept = kept || w.contains(old);
-    narrower = narrower && kept;
-  }
   std::vector<int> found;
-  if (!words.isEmpty()) {
-    if (narrower) {
+  std::vector<std::vector<QVariant>> page;
+  if (!query.isEmpty()) {
+    readSearchRows();
+    // The new words hold the old ones (the user typed on): only the rows
+    // found so far can still match.
+    if (isFiltered() && search::within(query, query_)) {
       for (int r : matches_)
-        if (search::matches(all_[size_t(r)].key, words)) found.push_back(r);
+        if (search::matches(all_[size_t(r)].key, query)) found.push_back(r);
     } else {
       for (int r = 0; r < int(all_.size()); ++r)
-        if (search::matches(all_[size_t(r)].key, words)) found.push_back(r);
+        if (search::matches(all_[size_t(r)].key, query)) found.push_back(r);
     }
+  } else if (pageFailed_ && !sql_.isEmpty()) {
+    // The list could not be read when it was opened (the file was busy):
+    // without a search it shows its pages, so they are read now.
+    readPage(page);
   }
   beginResetModel();
   typed_ = typed;
-  words_ = words;
+  query_ = query;
   matches_ = std::move(found);
+  if (pageFailed_ && query.isEmpty()) {
+    pageFailed_ = false;
+    atEnd_ = int(page.size()) <= pageSize_;
+    if (int(page.size()) > pageSize_) page.resize(size_t(pageSize_));
+    rows_ = std::move(page);
+  }
   endResetModel();
   return true;
 }
@@ -340,6 +346,16 @@ QString ListGrid::currentCellText(int column) {
   if (!current.isValid()) return QString();
   setCurrentIndex(model_->index(current.row(), column));
   return model_->cellText(current.row(), column);
+}
+
+bool ListGrid::selectRowShowing(int column, const QString& text) {
+  for (int r = 0; r < model_->rowCount(); ++r)
+    if (model_->cellText(r, column) == text) {
+      setCurrentIndex(model_->index(r, 0));
+      scrollTo(currentIndex());
+      return true;
+    }
+  return false;
 }
 
 void ListGrid::selectFirstRow() {

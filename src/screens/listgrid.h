@@ -11,6 +11,8 @@
 // The list can be narrowed by a search (ListSearch): the whole record source
 // is then read once into memory, with a folded search key per row, and every
 // keystroke only scans those keys, keeping the rows in their listed order.
+#include "data/searchtext.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
@@ -58,13 +60,14 @@ class ListModel : public QAbstractTableModel {
   // record source's tables ("ユーザー.フリガナ"), read only for the search.
   void setSearchFields(QStringList fields);
   // Narrows the list to the rows whose shown texts or search fields contain
-  // every word of `typed` (see search::words); a blank text shows every row
-  // again, read a page at a time. Returns true when the shown rows were
-  // replaced (false when only blanks changed). Throws DbError when the rows
-  // cannot be read; the list is then unchanged.
+  // every word of `typed` (see search::parse); a blank text shows every row
+  // again, read a page at a time (the first page is read then if it could
+  // not be read before). Returns true when the shown rows were replaced
+  // (false when only blanks changed). Throws DbError when the rows cannot
+  // be read; the list is then unchanged.
   bool setFilter(const QString& typed);
   QString filter() const { return typed_; }
-  bool isFiltered() const { return !words_.isEmpty(); }
+  bool isFiltered() const { return !query_.isEmpty(); }
   // Reads every row of the record source for the search, once per refresh
   // (or takes the rows read in the background, waiting for them). Throws
   // DbError.
@@ -128,13 +131,14 @@ class ListModel : public QAbstractTableModel {
   QString sql_;
   std::vector<std::vector<QVariant>> rows_;  // the pages read so far
   bool atEnd_ = true;
+  bool pageFailed_ = false;  // the last reading of the first page failed
   int pageSize_ = 256;
 
   QStringList searchFields_;
   std::vector<SearchRow> all_;  // every row of the record source, once read
   bool searchRead_ = false;
   QString typed_;
-  QStringList words_;
+  search::Query query_;
   std::vector<int> matches_;  // rows of all_ shown while a search narrows the list
   std::future<std::vector<SearchRow>> pending_;  // rows being read in the background
   std::shared_ptr<std::atomic<bool>> stopPending_;
@@ -156,6 +160,9 @@ class ListGrid : public QTableView {
   QString currentCellText(int column = 0);
   // Makes the first row current and selected (nothing when the list is empty).
   void selectFirstRow();
+  // Makes the row current whose `column` shows `text`, among the rows read
+  // so far; false when there is none.
+  bool selectRowShowing(int column, const QString& text);
 
  private:
   ListModel* model_;

@@ -3,6 +3,8 @@
 #include "data/database.h"
 
 #include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,6 +13,18 @@ namespace {
 class BoxSeam : public MessageSeam {
  public:
   bool show(const MessageRequest& r) override {
+    if (r.buttons == MessageRequest::Buttons::Password) {
+      QInputDialog dialog(r.parent);
+      dialog.setWindowTitle(r.title);
+      dialog.setLabelText(r.text);
+      dialog.setInputMode(QInputDialog::TextInput);
+      dialog.setTextEchoMode(QLineEdit::Password);
+      dialog.setOkButtonText(QStringLiteral("OK"));
+      dialog.setCancelButtonText(QStringLiteral("キャンセル"));
+      if (dialog.exec() != QDialog::Accepted) return false;
+      if (r.typed) *r.typed = dialog.textValue();
+      return true;
+    }
     QMessageBox box(r.parent);
     box.setWindowTitle(r.title);
     box.setText(r.text);
@@ -34,13 +48,22 @@ class BoxSeam : public MessageSeam {
 // variable ASHIMEMO_TEST_MESSAGES naming a file, messages are written there
 // (one line each: title, text, buttons, icon) instead of being shown, and
 // answered OK / No. Questions take their answers from ASHIMEMO_TEST_ANSWERS
-// when it is set ("yes,no,...", one per question in turn).
+// when it is set ("yes,no,...", one per question in turn); a password
+// question takes "password:TEXT" (OK with TEXT) and anything else, or no
+// answer left, as キャンセル.
 class FileSeam : public MessageSeam {
  public:
   explicit FileSeam(QString path) : path_(std::move(path)) {
     answers_ = qEnvironmentVariable("ASHIMEMO_TEST_ANSWERS").split(u',', Qt::SkipEmptyParts);
   }
   bool show(const MessageRequest& r) override {
+    if (r.buttons == MessageRequest::Buttons::Password) {
+      log(r);
+      const QString answer = answers_.isEmpty() ? QString() : answers_.takeFirst().trimmed();
+      if (!answer.startsWith(QLatin1String("password:"))) return false;
+      if (r.typed) *r.typed = answer.mid(9);
+      return true;
+    }
     if (r.buttons == MessageRequest::Buttons::YesNo && !answers_.isEmpty()) {
       log(r);
       return answers_.takeFirst().trimmed() == QLatin1String("yes");
@@ -50,7 +73,9 @@ class FileSeam : public MessageSeam {
   }
   void log(const MessageRequest& r) {
     Msg::logEvent(r.title + u'\t' + QString(r.text).replace(u'\n', QStringLiteral("\\n")) + u'\t' +
-                  (r.buttons == MessageRequest::Buttons::YesNo ? QStringLiteral("YesNo") : QStringLiteral("OK")) +
+                  (r.buttons == MessageRequest::Buttons::YesNo      ? QStringLiteral("YesNo")
+                   : r.buttons == MessageRequest::Buttons::Password ? QStringLiteral("Password")
+                                                                    : QStringLiteral("OK")) +
                   u'\t' + (r.icon == MessageRequest::Icon::Critical ? QStringLiteral("Critical") : QStringLiteral("None")));
   }
   QString path_;
@@ -91,6 +116,15 @@ void notice(QWidget* p, const QString& t, const QString& s) {
 }
 void noticeYesNo(QWidget* p, const QString& t, const QString& s) {
   ask(p, t, s, MessageRequest::Buttons::YesNo, MessageRequest::Icon::None);
+}
+bool askPassword(QWidget* p, const QString& t, const QString& s, QString* typed) {
+  MessageRequest r;
+  r.parent = p;
+  r.title = t;
+  r.text = s;
+  r.buttons = MessageRequest::Buttons::Password;
+  r.typed = typed;
+  return current->show(r);
 }
 void dbError(QWidget* p, const QString& t, const DbError& e) { refuse(p, t, e.userText()); }
 void setSeam(MessageSeam* s) { current = s ? s : initialSeam(); }

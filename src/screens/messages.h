@@ -1,7 +1,7 @@
 #pragma once
 // Every message box of the program goes through this seam: confirmations
-// (Yes/No, no icon, acting only on Yes), refusals (critical icon, OK) and
-// notices (OK, no icon). The title is the caption of the window showing it.
+// (Yes/No, no icon, acting only on Yes), refusals (critical icon, OK),
+// notices (OK, no icon) and the one text question, a password. The title is the caption of the window showing it.
 // Tests install a scripted seam that records and answers.
 #include <QString>
 
@@ -9,13 +9,15 @@ class QWidget;
 class DbError;
 
 struct MessageRequest {
-  enum class Buttons { Ok, YesNo };
+  // Password: a hidden text field with OK and キャンセル.
+  enum class Buttons { Ok, YesNo, Password };
   enum class Icon { None, Critical };
   QWidget* parent = nullptr;
   QString title;
   QString text;
   Buttons buttons = Buttons::Ok;
   Icon icon = Icon::None;
+  QString* typed = nullptr;  // Password: receives what was typed on OK
 };
 
 class MessageSeam {
@@ -34,6 +36,9 @@ void refuse(QWidget* parent, const QString& title, const QString& text);
 void notice(QWidget* parent, const QString& title, const QString& text);
 // Yes/No, no icon, where the answer is not used.
 void noticeYesNo(QWidget* parent, const QString& title, const QString& text);
+// A hidden text field (a password) under `text`, OK and キャンセル; true on
+// OK with what was typed in `*typed`.
+bool askPassword(QWidget* parent, const QString& title, const QString& text, QString* typed);
 // An engine error: critical icon, OK, the error's Japanese text.
 void dbError(QWidget* parent, const QString& title, const DbError& error);
 

@@ -216,6 +216,9 @@ void RecordScreen::Set_ListDsp_SQL() {
   } catch (const DbError& e) {
     Msg::dbError(this, config_.caption, e);
   }
+  // The list keeps a current row, so Enter in the search field takes one:
+  // the record on the screen where the list shows it, else the first row.
+  if (!list_->selectRowShowing(0, code_->text())) list_->selectFirstRow();
 }
 
 // --- Buttons, list and keys -------------------------------------------------

@@ -49,8 +49,8 @@ SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new Fi
   }
 
   // The search field opens with the focus; Enter in it takes the current
-  // row as "決　定" does.
-  search_ = new ListSearch(grid_, this);
+  // row as "決　定" does. A customer is also found by the reading of the name.
+  search_ = new ListSearch(grid_, this, {QStringLiteral("ユーザー.フリガナ")});
   search_->setOnEnter([this] {
     SetCode();
     accept();

@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QTest>
@@ -29,6 +30,26 @@ const QString kQuestion = QStringLiteral(
 // daily copy by the time it is ended).
 QStringList backups(const QString& folder) {
   return QDir(folder + QStringLiteral("/バックアップ")).entryList({QStringLiteral("Setting-変換前-*.MDB")}, QDir::Files);
+}
+
+// Runs the program with `answers` until it ends (with status 1, as a
+// refused start does); gives Setting.MDB's bytes then.
+QByteArray endsAt(ct::ChildProgram& run, const QString& answers) {
+  QProcess* p = run.start(nullptr, answers);
+  const bool ended = p->waitForFinished(20000) && p->exitCode() == 1;
+  delete p;
+  return ended ? ct::bytes(run.file(kDataFileName)) : QByteArray("did not end with status 1");
+}
+
+// Runs it again with a fresh log: it converts and shows the main window.
+bool startsConverted(ct::ChildProgram& run, const QString& answers) {
+  QFile::remove(run.log);
+  QProcess* p = run.start(nullptr, answers);
+  const bool shown = run.waitForLine(QStringLiteral("main window shown"));
+  p->kill();
+  p->waitForFinished();
+  delete p;
+  return shown && safefile::checkDataFile(run.file(kDataFileName)).ok && backups(run.work.path()).size() == 1;
 }
 
 }  // namespace
@@ -74,6 +95,41 @@ class JetStartTest : public QObject {
              (QStringList{QStringLiteral("messages.log"), QStringLiteral("Setting.MDB")}));
   }
 
+  // A wrong password or Cancel changes nothing; the right one converts.
+  void databasePasswordIsAskedForAtStartUp() {
+    ct::ChildProgram run;
+    jetfile::Options o;
+    o.password = QStringLiteral("ひみつ");
+    QVERIFY(jetfile::write(run.file(kDataFileName), jetdata::filled(3, 2, 2, 1, 1), o));
+    const QByteArray original = ct::bytes(run.file(kDataFileName));
+    QCOMPARE(endsAt(run, QStringLiteral("yes,password:ひみつ7,cancel")), original);
+    const QString ask = QStringLiteral("Ashimemo\t「Setting.MDB」にはデータベースパスワードが設定されています。\\n"
+                                       "Microsoft Access で設定したパスワードを入力してください。\tPassword\tNone");
+    QCOMPARE(run.lines(), (QStringList{kQuestion, ask, QStringLiteral("Ashimemo\tパスワードが違います。もう一度入力してください。\tOK\tCritical"), ask,
+                                       QStringLiteral("Ashimemo\t変換を中止しました。「Setting.MDB」は元のままです。\\nプログラムを終了します。\tOK\tNone")}));
+    QVERIFY(!QFileInfo::exists(run.file(QStringLiteral("バックアップ"))));
+    QVERIFY(startsConverted(run, QStringLiteral("yes,password:ひみつ")));
+  }
+
+  // Access's lock file: the users it lists are named, No changes nothing,
+  // and only a second Yes (after closing Access) converts.
+  void accessLockFileAsksToCloseAccessFirst() {
+    ct::ChildProgram run;
+    ct::writeJet(run.file(kDataFileName), jetdata::filled(3, 2, 2, 1, 1));
+    QVERIFY(jetfile::writeLockFile(run.file(QStringLiteral("Setting.ldb")), {{QStringLiteral("WORKSHOP-PC"), QStringLiteral("Admin")},
+                                                                        {QStringLiteral("事務所"), QStringLiteral("佐藤")}}));
+    const QByteArray original = ct::bytes(run.file(kDataFileName));
+    QCOMPARE(endsAt(run, QStringLiteral("yes,no")), original);
+    const QStringList l = run.lines();
+    QCOMPARE(l.size(), 3);
+    for (const QString& part : {QStringLiteral("（ロックファイル「Setting.ldb」: WORKSHOP-PC の Admin、事務所 の 佐藤）"),
+                                QStringLiteral("Access を閉じてから「はい」を押してください。"),
+                                QStringLiteral("残ったロックファイルなら、削除してかまいません。\tYesNo")})
+      QVERIFY2(l[1].contains(part), qPrintable(l[1]));
+    QVERIFY(l[2].contains(QStringLiteral("変換しませんでした。「Setting.MDB」は元のままです。")));
+    QVERIFY(startsConverted(run, QStringLiteral("yes,yes")));
+  }
+
   void readOnlyFolderIsRefusedAtStartUp() {
     ct::ChildProgram run;
     const QString folder = run.file(QStringLiteral("data"));
@@ -98,7 +154,13 @@ class JetStartTest : public QObject {
   // SIGKILL after each step the program logs and at timed moments: the file
   // at Setting.MDB is always the untouched Jet file or the finished new one,
   // and once the new one is in place the original is kept.
+  void killAtAnyMomentLeavesOneWholeFile_data() {
+    QTest::addColumn<bool>("linked");
+    QTest::newRow("file") << false;
+    QTest::newRow("symbolic link") << true;
+  }
   void killAtAnyMomentLeavesOneWholeFile() {
+    QFETCH(bool, linked);
     QTemporaryDir source;
     const QString jet = source.filePath(QStringLiteral("big.MDB"));
     ct::writeJet(jet, jetdata::filled(9999, 2000, 99, 3000, 99));
@@ -109,8 +171,10 @@ class JetStartTest : public QObject {
     int replaced = 0, kept = 0;
     for (int i = 0; i < steps.size() + 6; ++i) {
       ct::ChildProgram run;
-      const QString data = run.file(kDataFileName);
+      const QString data = linked ? source.filePath(QStringLiteral("linked.MDB")) : run.file(kDataFileName);
+      QFile::remove(data);
       QVERIFY(QFile::copy(jet, data));
+      if (linked) QVERIFY(QFile::link(data, run.file(kDataFileName)));
       QProcess* p = run.start(this, QStringLiteral("yes"));
       if (i < steps.size())
         QVERIFY(run.waitForLine(steps[i]));
@@ -118,6 +182,7 @@ class JetStartTest : public QObject {
         QTest::qWait(100 + 90 * (i - steps.size()));
       p->kill();
       p->waitForFinished();
+      if (linked) QCOMPARE(QFileInfo(run.file(kDataFileName)).symLinkTarget(), data);
       const QString problem = ct::wholeFile(data, original, 9999);
       QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("kill %1: %2").arg(i).arg(problem)));
       if (ct::bytes(data) == original) {

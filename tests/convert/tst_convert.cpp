@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -78,6 +79,15 @@ QList<jetfile::Table> mixedTables() {
   for (int i = 0; i < 76; ++i)
     if (a.columns[i].type == Type::Text) a.rows[1][i] = QStringLiteral("%1").arg(i * 0.01 - 0.3, 0, 'f', 2);
   return tables;
+}
+
+// Runs ashimemo-mkdata with `args`; its output (both streams) in `*out`.
+int mkdata(const QStringList& args, QString* out) {
+  QProcess mk;
+  mk.start(ct::binary(QStringLiteral("ashimemo-mkdata")), args);
+  mk.waitForFinished(60000);
+  *out = QString::fromUtf8(mk.readAllStandardOutput() + mk.readAllStandardError());
+  return mk.exitCode();
 }
 
 struct Place {
@@ -245,7 +255,7 @@ class ConvertTest : public QObject {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
     QTest::newRow("cut off") << "cut" << "途中で切れているか、壊れています";
-    QTest::newRow("database password") << "key" << "パスワード";
+    QTest::newRow("encrypted") << "key" << "暗号化";
     QTest::newRow("not a Jet file") << "text" << "Jet 形式（Microsoft Access）のデータベースファイルではありません";
     QTest::newRow("Jet header, garbage after") << "garbage" << "壊れています";
     QTest::newRow("no setting table") << "foreign" << "このプログラムのデータファイルではありません";
@@ -367,6 +377,86 @@ class ConvertTest : public QObject {
     QCOMPARE(r.status, convert::Result::Cancelled);
     QCOMPARE(ct::bytes(data), original);
     QCOMPARE(p.entries(), QStringList{QStringLiteral("Setting.MDB")});
+  }
+
+  // Jet 4 keeps a character outside the BMP as a surrogate pair, plain (a
+  // text with 　 or 一 cannot be compressed) or in the compressed form;
+  // libmdb's UCS-2 would make it "??". What still cannot be read is named,
+  // and the command does not end as a success.
+  void textOutsideTheBmpArrivesExactly() {
+    Place p;
+    QList<jetfile::Table> tables = jetdata::filled(1, 2, 0, 0, 0);
+    jetfile::Table& u = *jetdata::find(tables, schema::kUsers);
+    const QString name = QStringLiteral("𠮷田　一郎"), shortMemo = QStringLiteral("𩸽の煮付け ABC"),
+                  longMemo = QStringLiteral("𠮷野家 ").repeated(900);
+    set(u, 0, QStringLiteral("名前"), name);
+    set(u, 0, QStringLiteral("備考"), longMemo);
+    set(u, 1, QStringLiteral("名前"), QString(QChar(0xD842)) + QStringLiteral("田"));
+    set(u, 1, QStringLiteral("備考"), shortMemo.repeated(20));  // one long-value row; inline; a chain of rows
+    set(*jetdata::find(tables, schema::kSettings), 0, QStringLiteral("FL_備考"), shortMemo);
+    ct::writeJet(p.jet, tables);
+    QString out;
+    QCOMPARE(mkdata({QStringLiteral("--import"), p.jet, p.out}, &out), 3);
+    QCOMPARE(ct::row(p.out, schema::kUsers, 1).value(QStringLiteral("名前")).toString(), name);
+    QCOMPARE(ct::row(p.out, schema::kUsers, 1).value(QStringLiteral("備考")).toString(), longMemo);
+    QCOMPARE(ct::row(p.out, schema::kSettings, 1).value(QStringLiteral("FL_備考")).toString(), shortMemo);
+    QCOMPARE(ct::row(p.out, schema::kUsers, 2).value(QStringLiteral("名前")).toString(), QStringLiteral("\uFFFD田"));
+    QCOMPARE(ct::row(p.out, schema::kUsers, 2).value(QStringLiteral("備考")).toString(), shortMemo.repeated(20));
+    QVERIFY2(out.contains(QStringLiteral("正しく読み取れなかった文字があります（「\uFFFD」にしました。元のファイルと見比べて直してください）: "
+                                         "ユーザー コード 2 の 名前\n")),
+             qPrintable(out));
+  }
+
+  void tablesLeftBehindAndAnEmptyVersionTableAreReported() {
+    Place p;
+    QList<jetfile::Table> tables = jetdata::filled(2, 0, 0, 0, 0);
+    jetdata::find(tables, schema::kVersion)->rows.clear();
+    tables << jetfile::Table{QStringLiteral("作業メモ"), {{QStringLiteral("番号"), Type::Long}, {QStringLiteral("内容"), Type::Text}},
+                             {{1, QStringLiteral("リフト点検")}, {2, QStringLiteral("工具")}, {3, QString()}}, {}, {}};
+    tables << jetfile::Table{QStringLiteral("旧設定"), {{QStringLiteral("番号"), Type::Long}}, {}, {}, {}};
+    ct::writeJet(p.jet, tables);
+    const convert::Result r = convert::convertFile(p.jet, p.out);
+    QVERIFY2(r.status == convert::Result::Done, qPrintable(r.error));
+    for (const QString& text : {r.report.text(), r.report.summary()}) {
+      QVERIFY2(text.contains(QStringLiteral("移さなかった表（このプログラムにない表）: 作業メモ（3 件）、旧設定（0 件）")), qPrintable(text));
+      QVERIFY(text.contains(QStringLiteral("・バージョン情報: 元のファイルに行がありません（新しいデータファイルのバージョン %1 を入れました）")
+                                .arg(schema::kVersionText)));
+    }
+    QCOMPARE(ct::row(p.out, schema::kVersion, 0).value(QStringLiteral("バージョン")).toString(), schema::kVersionText);
+  }
+
+  // A database password leaves the pages readable: the command converts
+  // only with the right one; Access's lock file stops it until the user
+  // says Access is closed. Every refusal leaves nothing behind.
+  void passwordAndAccessLockFileOnTheCommandLine_data() {
+    QTest::addColumn<int>("version");
+    QTest::newRow("Jet 4") << int(jetfile::Version::Jet4);
+    QTest::newRow("Jet 3") << int(jetfile::Version::Jet3);
+  }
+  void passwordAndAccessLockFileOnTheCommandLine() {
+    QFETCH(int, version);
+    Place p;
+    jetfile::Options o;
+    o.version = jetfile::Version(version);
+    o.password = QStringLiteral("ひみつ7");
+    QVERIFY(jetfile::write(p.jet, jetdata::filled(2, 1, 1, 0, 0), o));
+    QVERIFY(jetfile::writeLockFile(p.dir.filePath(QStringLiteral("元.LDB")), {{QStringLiteral("WORKSHOP-PC"), QStringLiteral("Admin")},
+                                                                          {QStringLiteral("事務所"), QStringLiteral("佐藤")}}));
+    const QStringList before = p.entries();
+    const QList<QPair<QString, QString>> refused{
+        {QString(), QStringLiteral("パスワードを入力してください。\nデータベースパスワードを --password で指定してください。")},
+        {QStringLiteral("--password=ひみつ"), QStringLiteral("データベースパスワードが違います。")},
+        {QStringLiteral("--password=ひみつ7"), QStringLiteral("Microsoft Access で開かれています（ロックファイル「元.LDB」: WORKSHOP-PC の Admin、"
+                                                            "事務所 の 佐藤）。") + QStringLiteral("Access を閉じてから")}};
+    QString out;
+    for (const auto& [option, message] : refused) {
+      QCOMPARE(mkdata(QStringList{QStringLiteral("--import"), option, p.jet, p.out}.filter(QRegularExpression(".")), &out), 1);
+      QVERIFY2(out.contains(message), qPrintable(out));
+      QCOMPARE(p.entries(), before);
+    }
+    QVERIFY(out.contains(QStringLiteral("--access-closed を付けると変換します")));
+    QCOMPARE(mkdata({QStringLiteral("--import"), QStringLiteral("--password"), QStringLiteral("ひみつ7"), QStringLiteral("--access-closed"), p.jet, p.out}, &out), 0);
+    QCOMPARE(ct::codes(p.out, schema::kSettings), (QStringList{"1", "2"}));
   }
 
   void importCommandPrintsTheReportAndRefusesToOverwrite() {

@@ -119,6 +119,23 @@ class DataFileTest : public QObject {
     QCOMPARE(dir.count(schema::kAlignments), 1);
   }
 
+  void savingToADeletedFileSaysItWasDeleted() {
+    DataDir dir;
+    dir.exec(QStringLiteral("INSERT INTO セッティング (コード) VALUES (77)"));
+    QVERIFY(QFile::remove(dir.file(kDataFileName)));
+    QVERIFY(Database::fileMoved());
+    try {
+      Recordset s(QStringLiteral("SELECT * FROM セッティング WHERE コード=77"), Recordset::Updatable);
+      s.edit();
+      s.setField(QStringLiteral("セッティング名称"), QStringLiteral("変更"));
+      s.update();
+      QFAIL("a write to a deleted file must raise");
+    } catch (const DbError& e) {
+      QVERIFY2(e.message.contains(QStringLiteral("削除されたか")) && !e.message.contains(QStringLiteral("読み取り専用")),
+               qPrintable(e.message));
+    }
+  }
+
   void codeProposalOnTables() {
     DataDir dir;
     QCOMPARE(NextSettingCode(), QStringLiteral("0001"));
@@ -254,6 +271,22 @@ class DataFileTest : public QObject {
     QString error;
     QVERIFY(!safefile::durableRename(first, dir.file(QStringLiteral("x.MDB")), &error));
     QVERIFY(!error.isEmpty());
+  }
+
+  void linksAreFollowedToTheirLastTarget() {
+    DataDir dir(false);
+    const QString share = dir.file(QStringLiteral("share"));
+    QVERIFY(QDir().mkpath(share));
+    QVERIFY(QFile::link(QStringLiteral("share/real.MDB"), dir.file(QStringLiteral("hop.MDB"))));  // relative
+    QVERIFY(QFile::link(dir.file(QStringLiteral("hop.MDB")), dir.file(QStringLiteral("link.MDB"))));
+    safefile::Target t = safefile::resolvedTarget(dir.file(QStringLiteral("link.MDB")));
+    QCOMPARE(t.path, share + QStringLiteral("/real.MDB"));
+    QVERIFY(t.link && t.dangling);
+    QVERIFY(createDataFile(share + QStringLiteral("/real.MDB"), false, nullptr));
+    QVERIFY(!safefile::resolvedTarget(dir.file(QStringLiteral("link.MDB"))).dangling);
+    t = safefile::resolvedTarget(dir.file(kDataFileName));
+    QVERIFY(!t.link && !t.dangling);
+    QCOMPARE(t.path, QFileInfo(dir.file(kDataFileName)).absoluteFilePath());
   }
 
   void missingFile() {

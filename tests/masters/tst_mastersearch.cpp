@@ -25,6 +25,7 @@ class MasterSearchTest : public QObject {
     addUser(dir, 2, {"鈴木 花子", "ｽｽﾞｷ ﾊﾅｺ", "100-0001", "東京都千代田区", "丸の内ビル", "0154-12-3456", "",
                      "03-9999-0000", "hanako@example.jp", ""});
     addUser(dir, 3, {"田中", "ﾀﾅｶ"});
+    addUser(dir, 4, {"髙橋　健", "ﾀｶﾊｼ ｹﾝ", "0800010", "帯広市", "", "0155221234"});
     U_Master u;
     QVERIFY(showAndActivate(&u));
     QCOMPARE(focused(), u.codeField());  // the screen still starts in the code field
@@ -40,6 +41,14 @@ class MasterSearchTest : public QObject {
     QCOMPARE(codes("千代田 丸の内"), QStringList{"0002"});   // both address lines
     QCOMPARE(codes("EXAMPLE.JP"), (QStringList{"0001", "0002"}));
     QCOMPARE(codes("0003"), QStringList{"0003"});
+    // As read out or written down: separators either way, brackets, a name
+    // without its blank, a variant kanji.
+    QCOMPARE(codes("0155-22-1234"), QStringList{"0004"});
+    QCOMPARE(codes("080-0010"), QStringList{"0004"});
+    QCOMPARE(codes("03(1234)5678"), QStringList{"0001"});
+    QCOMPARE(codes("鈴木花子"), QStringList{"0002"});
+    QCOMPARE(codes("すずきはなこ"), QStringList{"0002"});
+    QCOMPARE(codes("高橋"), QStringList{"0004"});
     QCOMPARE(u.list()->model()->columnCount(), 2);
 
     // Down and Enter load the second row as a double-click does.
@@ -51,13 +60,19 @@ class MasterSearchTest : public QObject {
     QCOMPARE(edit(&u, QStringLiteral("名前"))->text(), QStringLiteral("鈴木 花子"));
     QCOMPARE(focused(), u.codeField());
 
-    // A save refreshes the list under the search still in force.
+    // A save refreshes the list under the search still in force, with the
+    // saved row current: Enter in the search field loads it at once.
     retype(edit(&u, QStringLiteral("名前")), QStringLiteral("鈴木 春子"));
     dir.messages.answer(true);
     click(&u, QStringLiteral("Save_Switch"));
     QCOMPARE(searchField(&u)->text(), QStringLiteral("example"));
     QCOMPARE(shownColumn(&u, 1), (QStringList{"佐藤　一郎", "鈴木 春子"}));
+    QCOMPARE(currentRow(&u), 1);
     QVERIFY(dir.messages.take().size() == 1);
+    searchField(&u)->setFocus();
+    edit(&u, QStringLiteral("名前"))->setText(QStringLiteral("未保存"));
+    press(Qt::Key_Return);
+    QCOMPARE(edit(&u, QStringLiteral("名前"))->text(), QStringLiteral("鈴木 春子"));
   }
 
   void searchFieldLeavesTheCodeFieldAndChainAlone() {

@@ -1,6 +1,8 @@
 // The setting list's search, typed with real key events: narrowing by every
-// kind of text, the order of the rows, the count line, the keys of the search
-// field and picking from a narrowed list.
+// kind of text (dates as people write them, separators either way, names
+// without their blank, the reading, kanji variants), the order of the rows,
+// the count line, the keys of the search field, picking from a narrowed list
+// and a list opened while another program held the file.
 #include "screens/listgrid.h"
 #include "screens/selectedcode.h"
 #include "settings/settinglist.h"
@@ -12,6 +14,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 class SettingListSearchTest : public QObject {
@@ -88,6 +92,64 @@ class SettingListSearchTest : public QObject {
     // An empty field shows every row again.
     QCOMPARE(codesFor(QString()).size(), 6);
     QCOMPARE(count(), QStringLiteral("6件 / 6件"));
+  }
+
+  // Typed as the staff type: each finds exactly these settings, in date order.
+  void findsWhatPeopleType_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("codes");
+    QTest::newRow("day") << "2026/5/12" << QStringList{"0001"};
+    QTest::newRow("day, full-width") << "２０２６／５／１２" << QStringList{"0001"};
+    QTest::newRow("month") << "2026/5" << QStringList{"0008", "0001", "0004"};
+    QTest::newRow("day of any year, not 2025/12/31") << "5/12" << QStringList{"0002", "0001"};
+    QTest::newRow("last day of the year") << "12/31" << QStringList{"0007"};
+    QTest::newRow("hyphen typed") << "AE-86" << QStringList{"0007", "0008"};
+    QTest::newRow("hyphen stored") << "ae86" << QStringList{"0007", "0008"};
+    QTest::newRow("name without its blank") << "鈴木花子" << QStringList{"0007"};
+    QTest::newRow("reading of the name") << "すずきはなこ" << QStringList{"0007"};
+    QTest::newRow("kanji variant") << "高橋" << QStringList{"0008"};
+  }
+  void findsWhatPeopleType() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, codes);
+    list.reset();
+    dir->exec(QStringLiteral("INSERT INTO ユーザー (コード, 名前, フリガナ) VALUES "
+                             "(4, '鈴木　花子', 'ｽｽﾞｷ ﾊﾅｺ'), (5, '髙橋 健', 'ﾀｶﾊｼ ｹﾝ')"));
+    dir->exec(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称, 登録日, ユーザー, 車高調) VALUES "
+                             "(7, 'ＡＥ８６　峠', '20251231', 4, 0), (8, 'AE-86 街乗り', '20260502', 5, 1)"));
+    list = std::make_unique<SettingList>();
+    QVERIFY(showAndActivate(list.get()));
+    QCOMPARE(codesFor(typed), codes);
+  }
+
+  // Opened while another program held the file: the message, then once the
+  // file is free a search and an emptied field show every row again, with a
+  // current row that Enter takes.
+  void listOpenedOnABusyFileShowsEveryRowAfterASearch() {
+    list.reset();
+    {
+      QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other-program"));
+      other.setDatabaseName(dir->file(QStringLiteral("Setting.MDB")));
+      QVERIFY(other.open());
+      QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+      dir->messages.answer(true);
+      list = std::make_unique<SettingList>();
+      QVERIFY(showAndActivate(list.get()));
+      QVERIFY(QSqlQuery(other).exec(QStringLiteral("ROLLBACK")));
+      other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other-program"));
+    const QList<ShownMessage> shown = dir->messages.take();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].text.contains(QStringLiteral("ほかのプログラムで使用中")), qPrintable(shown[0].text));
+    QCOMPARE(shownColumn(list.get(), 1), QStringList());
+    QCOMPARE(codesFor(QStringLiteral("しびっく")), (QStringList{"0002", "0001", "0003"}));
+    QCOMPARE(codesFor(QString()), (QStringList{"0002", "0005", "0001", "0004", "0003", "0006"}));
+    QCOMPARE(count(), QStringLiteral("6件 / 6件"));
+    QCOMPARE(currentRow(list.get()), 0);
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    QCOMPARE(SelectedCode(), QStringLiteral("0005"));
   }
 
   void keysMoveTheRowAndEnterTakesIt() {

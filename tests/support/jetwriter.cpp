@@ -171,6 +171,15 @@ class Writer {
     put16(plain, 0x3C - 0x18, o_.codePage);
     put32(plain, 0x3E - 0x18, o_.databaseKey);
     put16(plain, (jet4_ ? 0x6E : 0x3A) - 0x18, 0x0411);
+    std::memcpy(plain.data() + 0x72 - 0x18, &o_.created, 8);
+    // The password: Jet 3 code-page text, Jet 4 UTF-16LE XORed with the
+    // creation date's day number (also where there is no password).
+    QByteArray password = jet4_ ? QByteArray(reinterpret_cast<const char*>(o_.password.utf16()), o_.password.size() * 2)
+                                : QByteArray(QStringEncoder("windows-31j").encode(o_.password));
+    password = password.leftJustified(jet4_ ? 40 : 20, '\0', true);
+    const qint32 day = qint32(o_.created);
+    for (int i = 0; i < password.size(); ++i)
+      plain[0x42 - 0x18 + i] = char(password[i] ^ (jet4_ ? (quint32(day) >> (8 * (i % 4))) & 0xFF : 0));
     const QByteArray stream = rc4(QByteArray("\xC7\xDA\x39\x6B", 4), length);
     for (int i = 0; i < length; ++i) p[0x18 + i] = char(plain[i] ^ stream[i]);
   }
@@ -502,6 +511,14 @@ bool write(const QString& path, const QList<Table>& tables, const Options& optio
     return false;
   }
   return true;
+}
+
+bool writeLockFile(const QString& path, const QList<QPair<QString, QString>>& machinesAndUsers) {
+  QByteArray b;
+  for (const auto& [machine, user] : machinesAndUsers)
+    for (const QString& name : {machine, user}) b += QByteArray(QStringEncoder("windows-31j").encode(name)).leftJustified(32, '\0', true);
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(b) == b.size();
 }
 
 }  // namespace jetfile

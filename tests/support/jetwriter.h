@@ -1,8 +1,9 @@
 #pragma once
 // Writes Jet 3 and Jet 4 database files (the format of Microsoft Access 97
 // and 2000) for tests and benchmarks: tables with text, memo, number,
-// Yes/No, currency and date columns, NULLs, memos over several pages and
-// tables of any length. Only what a reader needs is written (no indexes).
+// Yes/No, currency and date columns, NULLs, memos over several pages,
+// tables of any length, a database password and Access's lock file. Only
+// what a reader needs is written (no indexes).
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -51,9 +52,15 @@ struct Options {
   bool compressText = true;  // Jet 4 compressed Unicode where possible
   quint32 databaseKey = 0;   // non-zero: the file says it is encrypted
   quint16 codePage = 932;
+  QString password;          // a database password (pages stay readable)
+  double created = 36982.375;  // the creation date, which Jet 4 mixes into the password
 };
 
 QByteArray build(const QList<Table>& tables, const Options& options);
 bool write(const QString& path, const QList<Table>& tables, const Options& options, QString* error = nullptr);
+
+// The lock file Access keeps beside an open database ("Setting.ldb"): one
+// 64-byte entry per user, machine name and user name, NUL-padded.
+bool writeLockFile(const QString& path, const QList<QPair<QString, QString>>& machinesAndUsers);
 
 }  // namespace jetfile
