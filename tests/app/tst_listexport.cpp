@@ -67,7 +67,6 @@ class ListExportTest : public QObject {
     QCOMPARE(codes(rows), (QStringList{"0001", "0003"}));  // the list's order, just the rows shown
     QCOMPARE(rows[0].size(), 53);                            // every field of the records
     QCOMPARE(dir->messages.take()[0].text, QStringLiteral("2件を「%1」に書き出しました。").arg(answer.path));
-    QCOMPARE(searchField(&list)->text(), QStringLiteral("シビック"));  // no "end of line" move ate the key
 
     // Unsearched, from the grid: every row. The file exists: asked first; No keeps it.
     searchFor(&list, QString());

@@ -36,10 +36,8 @@ class ComparisonSheetTest : public QObject {
     ComparisonPrint screen(nullptr, sample());
     QVERIFY(showAndActivate(&screen));
     const QString path = dir.file(QStringLiteral("セッティング比較_0012_0015.pdf"));
-    {
-      ScriptedPdfPath chooser(path);
-      QTest::mouseClick(control<QPushButton>(&screen, QStringLiteral("Print_Switch")), Qt::LeftButton);
-    }
+    ScriptedPdfPath chooser(path);
+    QTest::mouseClick(control<QPushButton>(&screen, QStringLiteral("Print_Switch")), Qt::LeftButton);
     QVERIFY(runTool(QStringLiteral("pdfinfo"), {path}).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
     const QString text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     for (const char* expected : {"セッティング比較", "印刷日:2024年07月09日", "古い方のセッティング", "新しい方のセッティング",
