@@ -28,6 +28,9 @@ QTableWidget* wheelTable(QWidget* parent, const comparison::SettingComparison& c
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setSelectionMode(QAbstractItemView::SingleSelection);
   table->setTabKeyNavigation(false);
+  // One line per cell, drawn as it is: no text layout or elision per cell.
+  table->setWordWrap(false);
+  table->setTextElideMode(Qt::ElideNone);
   table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QFont bold = table->font();
@@ -139,6 +142,9 @@ SettingCompare::SettingCompare(QWidget* parent, comparison::SettingComparison co
   setTabOrder(print, exit);
   (new FieldEvents(this, this))->watchWindow();
   tables_[0]->setFocus();
+  // Sized now, so that showing it is one layout and one paint.
+  layout->activate();
+  resize(sizeHint());
 }
 
 void SettingCompare::PrintSwitch_Click() {
