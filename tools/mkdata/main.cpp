@@ -7,8 +7,11 @@
 // ashimemo-mkdata --restore COPY DIR: puts a copy (from either place) in
 // place of DIR/Setting.MDB.
 // ashimemo-mkdata --export [--sjis] DIR OUTDIR: the tables as CSV files.
+// ashimemo-mkdata --to-server FILE URL: a data file's records into a server.
+// ashimemo-mkdata --from-server URL FILE: a server's records into a new file.
 // ashimemo-mkdata --help | -h | --version: the usage or the version, status 0.
 #include "convert/importcommand.h"
+#include "convert/servercommand.h"
 #include "data/backup.h"
 #include "data/clock.h"
 #include "data/csvexport.h"
@@ -165,6 +168,8 @@ const char* const kUsage =
     "        ashimemo-mkdata --backups フォルダー\n"
     "        ashimemo-mkdata --restore バックアップ フォルダー\n"
     "        ashimemo-mkdata --export [--sjis] フォルダー 書き出し先フォルダー\n"
+    "        ashimemo-mkdata --to-server データファイル postgresql://ユーザー名@サーバー名:ポート番号/データベース名\n"
+    "        ashimemo-mkdata --from-server postgresql://ユーザー名@サーバー名:ポート番号/データベース名 新しいファイル\n"
     "        ashimemo-mkdata --help | -h | --version";
 
 // Wrong usage: the usage on standard error, status 2.
@@ -187,6 +192,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.value(0) == QLatin1String("--import")) return convert::runImportCommand(args.mid(1));
+  if (args.value(0) == QLatin1String("--to-server")) return convert::runToServerCommand(args.mid(1));
+  if (args.value(0) == QLatin1String("--from-server")) return convert::runFromServerCommand(args.mid(1));
   if (args.value(0) == QLatin1String("--backups")) return args.size() == 2 ? listBackups(args[1]) : usage();
   if (args.value(0) == QLatin1String("--export")) return exportTables(args.mid(1));
   if (args.value(0) == QLatin1String("--restore")) return args.size() == 3 ? restoreBackup(args[1], args[2]) : usage();
