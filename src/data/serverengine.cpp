@@ -232,12 +232,16 @@ class ServerEngine : public Engine {
     for (int attempt = 0;; ++attempt) {
       PGconn* conn = handle(connection);
       if (conn && PQstatus(conn) == CONNECTION_OK) {
-        if (conn != preparedOn_) {  // a new connection knows none of them
-          preparedNames_.clear();
-          preparedOn_ = conn;
-        }
         QByteArray name;
         if (prepare && connection == main_) {
+          // A new shared connection knows none of them. (Only the shared
+          // connection's: the list grids' one must not make the names start
+          // again, or a name taken would abort the transaction it is
+          // prepared in.)
+          if (conn != preparedOn_) {
+            preparedNames_.clear();
+            preparedOn_ = conn;
+          }
           name = preparedNames_.value(sql);
           if (name.isEmpty()) {
             const QByteArray next = "ashimemo_" + QByteArray::number(preparedNames_.size() + 1);
