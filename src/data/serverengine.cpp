@@ -176,6 +176,24 @@ class ServerEngine : public Engine {
     const Result r(run(main_, *at, values, outsideTransaction));
   }
 
+  QString versionColumn() const override { return QStringLiteral("xmin"); }
+
+  qlonglong write(const QString& sql, const QVariantList& values, QVariant* version) override {
+    // An INSERT or UPDATE hands back the version it left on its row.
+    const bool returning = version && !sql.startsWith(QStringLiteral("DELETE"));
+    const QString key = returning ? sql + QStringLiteral(" RETURNING xmin") : sql;
+    auto at = numberedText_.constFind(key);
+    if (at == numberedText_.constEnd()) at = numberedText_.insert(key, numbered(serverSql(key)));
+    const Result r(run(main_, *at, values, false));
+    if (version) *version = returning && PQntuples(r.r) > 0 ? cell(r.r, PQntuples(r.r) - 1, 0) : QVariant();
+    return returning ? PQntuples(r.r) : QByteArray(PQcmdTuples(r.r)).toLongLong();
+  }
+
+  void announce(const QString& table) override {
+    static const QByteArray notify = "SELECT pg_notify('ashimemo', $1)";
+    const Result r(run(main_, notify, {table}, false));
+  }
+
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
     QString detail;
     PGconn* conn = connect(true, &detail);
@@ -214,7 +232,12 @@ class ServerEngine : public Engine {
       if (conn && PQstatus(conn) == CONNECTION_OK) {
         Result result(PQexecParams(conn, sql.constData(), int(params.size()), nullptr, params.data(), nullptr, nullptr, 0));
         if (result.ok()) return std::exchange(result.r, nullptr);
-        if (PQstatus(conn) == CONNECTION_OK) throw failure(conn, result.r);
+        if (PQstatus(conn) == CONNECTION_OK) {
+          const DbError error = failure(conn, result.r);
+          if (QByteArray(PQresultErrorField(result.r, PG_DIAG_SQLSTATE)) == "23505")
+            throw CodeTaken(error.message, error.detail);
+          throw error;
+        }
         if (!mayRepeat || attempt > 0) throw lost(QString::fromUtf8(PQerrorMessage(conn)).trimmed());
       } else if (attempt > 0) {
         throw lost(QString());
