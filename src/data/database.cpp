@@ -191,7 +191,11 @@ void Database::close() {
   current.reset();
 }
 
-bool Database::isOpen() { return current && QSqlDatabase::contains(kMain) && QSqlDatabase::database(kMain, false).isOpen(); }
+// A server's records stay open while its connection is lost: the next
+// statement opens the connection again.
+bool Database::isOpen() {
+  return current && (current->onServer() || (QSqlDatabase::contains(kMain) && QSqlDatabase::database(kMain, false).isOpen()));
+}
 QString Database::path() { return openPath; }
 bool Database::onServer() { return current && current->onServer(); }
 QString Database::place() { return current ? current->place() : QString(); }

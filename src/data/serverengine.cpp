@@ -171,9 +171,19 @@ class ServerEngine : public Engine {
   }
 
   void exec(const QString& sql, const QVariantList& values, bool outsideTransaction) override {
+    // BEGIN goes with the transaction's first statement, saving a round
+    // trip; a transaction that sent nothing ends without one.
+    if (sql == beginStatement()) {
+      pendingBegin_ = true;
+      return;
+    }
+    if (pendingBegin_ && (sql == QLatin1String("COMMIT") || sql == QLatin1String("ROLLBACK"))) {
+      pendingBegin_ = false;
+      return;
+    }
     auto at = numberedText_.constFind(sql);
     if (at == numberedText_.constEnd()) at = numberedText_.insert(sql, numbered(serverSql(sql)));
-    const Result r(run(main_, *at, values, outsideTransaction));
+    const Result r(run(main_, *at, values, outsideTransaction, !values.isEmpty()));
   }
 
   QString versionColumn() const override { return QStringLiteral("xmin"); }
@@ -184,14 +194,14 @@ class ServerEngine : public Engine {
     const QString key = returning ? sql + QStringLiteral(" RETURNING xmin") : sql;
     auto at = numberedText_.constFind(key);
     if (at == numberedText_.constEnd()) at = numberedText_.insert(key, numbered(serverSql(key)));
-    const Result r(run(main_, *at, values, false));
+    const Result r(run(main_, *at, values, false, true));
     if (version) *version = returning && PQntuples(r.r) > 0 ? cell(r.r, PQntuples(r.r) - 1, 0) : QVariant();
     return returning ? PQntuples(r.r) : QByteArray(PQcmdTuples(r.r)).toLongLong();
   }
 
   void announce(const QString& table) override {
     static const QByteArray notify = "SELECT pg_notify('ashimemo', $1)";
-    const Result r(run(main_, notify, {table}, false));
+    const Result r(run(main_, notify, {table}, false, true));
   }
 
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
@@ -222,17 +232,48 @@ class ServerEngine : public Engine {
   // (the server restarted, the network gone) is opened again and the
   // statement repeated once, unless a transaction of ours was open on it:
   // the server has rolled that back, so the caller must hear of it.
-  PGresult* run(const QString& connection, const QByteArray& sql, const QVariantList& values, bool mayRepeat) {
+  PGresult* run(const QString& connection, const QByteArray& sql, const QVariantList& values, bool mayRepeat,
+                bool prepare = false) {
     QVarLengthArray<QByteArray, 80> texts;
     QVarLengthArray<const char*, 80> params;
     for (const QVariant& v : values) texts.append(parameter(v));
     for (const QByteArray& t : texts) params.append(t.isNull() ? nullptr : t.constData());
+    // Nothing of a transaction whose BEGIN is still to be sent has reached
+    // the server: it may start again on a new connection.
+    const bool withBegin = pendingBegin_ && connection == main_;
+    mayRepeat = mayRepeat || withBegin;
     for (int attempt = 0;; ++attempt) {
       PGconn* conn = handle(connection);
       if (conn && PQstatus(conn) == CONNECTION_OK) {
-        Result result(PQexecParams(conn, sql.constData(), int(params.size()), nullptr, params.data(), nullptr, nullptr, 0));
-        if (result.ok()) return std::exchange(result.r, nullptr);
+        QByteArray name;
+        if (prepare && connection == main_) {
+          // A new shared connection knows none of them. (Only the shared
+          // connection's: the list grids' one must not make the names start
+          // again, or a name taken would abort the transaction it is
+          // prepared in.)
+          if (conn != preparedOn_) {
+            preparedNames_.clear();
+            preparedOn_ = conn;
+          }
+          name = preparedNames_.value(sql);
+          if (name.isEmpty()) {
+            const QByteArray next = "ashimemo_" + QByteArray::number(preparedNames_.size() + 1);
+            const Result made(PQprepare(conn, next.constData(), sql.constData(), int(params.size()), nullptr));
+            if (made.ok()) preparedNames_.insert(sql, name = next);
+          }
+        }
+        Result result(withBegin ? sendWithBegin(conn, name, sql, params)
+                      : !name.isEmpty()
+                          ? PQexecPrepared(conn, name.constData(), int(params.size()), params.data(), nullptr, nullptr, 0)
+                      : params.isEmpty()
+                          ? PQexec(conn, sql.constData())
+                          : PQexecParams(conn, sql.constData(), int(params.size()), nullptr, params.data(), nullptr, nullptr, 0));
+        if (result.ok()) {
+          if (withBegin) pendingBegin_ = false;
+          return std::exchange(result.r, nullptr);
+        }
         if (PQstatus(conn) == CONNECTION_OK) {
+          if (withBegin) pendingBegin_ = false;  // the server ended the transaction with the error
           const DbError error = failure(conn, result.r);
           if (QByteArray(PQresultErrorField(result.r, PG_DIAG_SQLSTATE)) == "23505")
             throw CodeTaken(error.message, error.detail);
@@ -245,6 +286,48 @@ class ServerEngine : public Engine {
       QString detail;
       if (::openServer(connection, url_, password_, &detail) != ServerOpen::Opened) throw lost(detail);
     }
+  }
+
+  // BEGIN and the transaction's first statement in one round trip. Returns
+  // the statement's result (an error of BEGIN stands for it).
+  static PGresult* sendWithBegin(PGconn* conn, const QByteArray& name, const QByteArray& sql,
+                                 const QVarLengthArray<const char*, 80>& params) {
+    if (!PQenterPipelineMode(conn)) return nullptr;
+    bool sent = PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    sent = sent && (name.isEmpty() ? PQsendQueryParams(conn, sql.constData(), int(params.size()), nullptr, params.data(),
+                                                       nullptr, nullptr, 0)
+                                   : PQsendQueryPrepared(conn, name.constData(), int(params.size()), params.data(), nullptr,
+                                                         nullptr, 0)) == 1;
+    sent = sent && PQpipelineSync(conn) == 1;
+    PGresult* begin = nullptr;
+    PGresult* statement = nullptr;
+    // Each query's result is followed by a null; the sync ends the pipeline.
+    for (int step = 0; step < 8; ++step) {
+      PGresult* r = PQgetResult(conn);
+      if (!r) {
+        if (!sent || PQstatus(conn) != CONNECTION_OK) break;
+        continue;
+      }
+      const ExecStatusType status = PQresultStatus(r);
+      if (status == PGRES_PIPELINE_SYNC) {
+        PQclear(r);
+        break;
+      }
+      if (!begin)
+        begin = r;
+      else if (!statement)
+        statement = r;
+      else
+        PQclear(r);
+    }
+    PQexitPipelineMode(conn);
+    const ExecStatusType beginStatus = begin ? PQresultStatus(begin) : PGRES_FATAL_ERROR;
+    if (beginStatus != PGRES_COMMAND_OK && begin) {
+      PQclear(statement);
+      return begin;
+    }
+    PQclear(begin);
+    return statement;
   }
 
   // A connection of its own for a worker thread, refusing every write.
@@ -319,6 +402,10 @@ class ServerEngine : public Engine {
   QString password_;
   QString main_, list_;
   QHash<QString, QByteArray> numberedText_, spelledText_;
+  // Our statements prepared on the shared connection, by text.
+  QHash<QByteArray, QByteArray> preparedNames_;
+  const PGconn* preparedOn_ = nullptr;
+  bool pendingBegin_ = false;
 };
 
 }  // namespace

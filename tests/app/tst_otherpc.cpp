@@ -205,7 +205,8 @@ class OtherPcTest : public QObject {
     otherPc(QStringLiteral("DELETE FROM アライメントマスタ WHERE コード=7"));
     dir->messages.answer(true);
     click(&b, QStringLiteral("Save_Switch"));
-    QCOMPARE(texts(dir->messages.take()), QStringList{kDeleted});
+    const QStringList baseShown = texts(dir->messages.take());
+    QCOMPARE(baseShown, QStringList{kDeleted});
     QCOMPARE(dir->row(QStringLiteral("SELECT * FROM アライメントマスタ WHERE コード=7")).value(QStringLiteral("登録名")).toString(),
              QStringLiteral("ＡＥ８６"));
   }

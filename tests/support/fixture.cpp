@@ -66,7 +66,14 @@ QSqlDatabase serverAdmin() {
 
 void adminExec(const QString& sql) {
   QSqlQuery q(serverAdmin());
-  if (!q.exec(sql)) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+  if (!q.exec(sql)) {
+    // A test may have restarted the server under this connection.
+    QSqlDatabase db = serverAdmin();
+    db.close();
+    db.open();
+    q = QSqlQuery(db);
+  }
+  if (!q.isActive() && !q.exec(sql)) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
 }
 
 }  // namespace

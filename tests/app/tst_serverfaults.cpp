@@ -1,0 +1,70 @@
+// A server restarted in the middle of a session: the save that meets the
+// lost connection says so in Japanese with the server's text and keeps what
+// was typed; once the server is back the next save works without a restart.
+#include "masters/masterhelpers.h"
+#include "data/server.h"
+#include "masters/u_master.h"
+#include "support/pgserver.h"
+#include "support/testmain.h"
+
+#include <QElapsedTimer>
+
+class ServerFaultTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void init() {
+    previous_ = qgetenv("ASHIMEMO_TEST_SERVER");
+    qputenv("ASHIMEMO_TEST_SERVER", "1");
+  }
+  void cleanup() { qputenv("ASHIMEMO_TEST_SERVER", previous_); }
+
+  void lostConnectionKeepsTheScreenAndTheNextSaveWorks() {
+    REQUIRE_PGSERVER();
+    PgServer& server = PgServer::instance();
+    DataDir dir;
+    dir.exec(QStringLiteral("INSERT INTO ユーザー (コード, 名前) VALUES (1, '鈴木')"));
+    U_Master u;
+    QVERIFY(showAndActivate(&u));
+    typeText(QStringLiteral("2"));
+    press(Qt::Key_Return);
+    QCOMPARE(focused(), edit(&u, QStringLiteral("名前")));
+    typeText(QStringLiteral("佐藤　一郎"));
+    press(Qt::Key_Return);
+    typeText(QStringLiteral("ｻﾄｳ"));
+
+    QVERIFY(server.stop());
+    QElapsedTimer waited;
+    waited.start();
+    click(&u, QStringLiteral("Save_Switch"));
+    QVERIFY2(waited.elapsed() < kServerConnectTimeout * 1000 + 2000, qPrintable(QString::number(waited.elapsed())));
+    QList<ShownMessage> shown = dir.messages.take();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].icon, MessageRequest::Icon::Critical);
+    QCOMPARE(shown[0].title, QStringLiteral("ユーザーの登録"));
+    QVERIFY2(shown[0].text.startsWith(QStringLiteral("サーバー「postgres@127.0.0.1:")) &&
+                 shown[0].text.contains(QStringLiteral("との接続が切れているため、処理できませんでした。")) &&
+                 shown[0].text.contains(QStringLiteral("\n詳細: ")),
+             qPrintable(shown[0].text));
+    QVERIFY(u.isVisible());
+    QCOMPARE(u.codeField()->text(), QStringLiteral("0002"));
+    QCOMPARE(edit(&u, QStringLiteral("名前"))->text(), QStringLiteral("佐藤　一郎"));
+    QCOMPARE(edit(&u, QStringLiteral("フリガナ"))->text(), QStringLiteral("ｻﾄｳ"));
+
+    QVERIFY(server.start());
+    dir.messages.answer(true);
+    click(&u, QStringLiteral("Save_Switch"));
+    shown = dir.messages.take();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, QStringLiteral("登録しますか？"));
+    QCOMPARE(stored(dir, QStringLiteral("SELECT * FROM ユーザー WHERE コード=2"), QStringLiteral("フリガナ")), QStringLiteral("ｻﾄｳ"));
+    // The list beside the screen reads from the server again too.
+    QCOMPARE(u.list()->data1()->rowCount(), 2);
+    QCOMPARE(listCell(u, 1, 1), QStringLiteral("佐藤　一郎"));
+  }
+
+ private:
+  QByteArray previous_;
+};
+
+ASHIMEMO_TEST(ServerFaultTest)
+#include "tst_serverfaults.moc"
