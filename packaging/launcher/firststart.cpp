@@ -5,6 +5,7 @@
 #include "data/clock.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
+#include "data/secondplace.h"
 #include "printing/settingsheet.h"
 
 #include <QDir>
@@ -39,14 +40,15 @@ Outcome prepare(const QString& folder, const QString& pictureDir) {
   const QString data = dir.filePath(kDataFileName);
   // A dangling link still counts as present: creating a file through it
   // would write somewhere the user did not choose.
-  // Nor when a checked copy of a lost data file is there: the program then
-  // offers to put it back, which a new, empty file would hide.
+  // Nor when a checked copy of a lost data file is there (in "バックアップ"
+  // or in the second place): the program then offers to put it back, which
+  // a new, empty file would hide.
   // Nor in a folder whose "Ashimemo.ini" names a server (or cannot be read):
   // the records are on the server.
   const AppConfig config = readAppConfig(folder);
   const bool onServer = config.present && (!config.serverUrl.isEmpty() || !config.error.isEmpty());
   if (!onServer && !QFileInfo(data).isSymLink() && !QFileInfo::exists(data) &&
-      !backup::newestGoodCopy(data, Clock::now()).found) {
+      !secondplace::newestGoodCopy(data, secondplace::folderFor(data), Clock::now()).found) {
     QString why;
     out.createdDataFile = createDataFile(data, false, &why);
     // Another start may have made it at the same moment; that one is kept.

@@ -30,6 +30,7 @@ constexpr qint64 kChangedEverySecs = 3 * 3600;
 AutoBackup::AutoBackup(QWidget* window)
     : window_(window),
       dataFile_(QFileInfo(Database::path()).absoluteFilePath()),
+      second_(secondplace::folderFor(dataFile_)),
       midnight_(new QTimer(this)),
       watcher_(new QFileSystemWatcher(this)) {
   lastCopy_ = Clock::now();
@@ -112,9 +113,16 @@ void AutoBackup::tick() {
 void AutoBackup::start(Kind kind) {
   const QString file = dataFile_;
   const QDateTime when = Clock::now();
+  const QString second = second_;
   kind_ = kind;
-  worker_ = QThread::create([this, file, when, kind] {
+  worker_ = QThread::create([this, file, when, kind, second] {
     result_ = kind == Kind::Daily ? backup::makeDailyCopyIfDue(file, when) : backup::makeCopy(file, when);
+    secondResult_ = secondplace::Outcome();
+    if (second.isEmpty() || (!result_.ok && result_.due)) return;
+    copyingToSecond_ = true;
+    secondResult_ = result_.ok ? secondplace::copyTo(result_.path, second, when)
+                               : secondplace::catchUp(file, second, when);
+    copyingToSecond_ = false;
   });
   connect(worker_, &QThread::finished, this, &AutoBackup::done);
   worker_->start(QThread::LowPriority);
@@ -126,8 +134,10 @@ void AutoBackup::done() {
   lastCopy_ = Clock::now();
   if (!result_.due) {
     Msg::logEvent(QStringLiteral("backup not due"));
+    reportSecond();
   } else if (result_.ok) {
     Msg::logEvent(QStringLiteral("backup made ") + QFileInfo(result_.path).fileName());
+    reportSecond();
   } else if (lostFile()) {
     rescue();  // the file went while it was being copied
   } else {
@@ -194,6 +204,15 @@ void AutoBackup::waitForCopy() {
   progress.setMinimumWidth(360);
   progress.resize(progress.sizeHint());
   QTimer::singleShot(400, &progress, &QWidget::show);
+  // A USB drive or a network share can take a while: say where the copy goes.
+  QTimer second;
+  connect(&second, &QTimer::timeout, &progress, [this, &progress, &second] {
+    if (!copyingToSecond_) return;
+    progress.setLabelText(QStringLiteral("バックアップを「%1」にもコピーしています…").arg(second_));
+    progress.resize(progress.sizeHint());
+    second.stop();
+  });
+  second.start(100);
   while (worker_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -227,4 +246,26 @@ void AutoBackup::tell(const QString& problem) {
               QStringLiteral("データファイルのバックアップを作成できませんでした。\n%1\n"
                              "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
                   .arg(problem));
+}
+
+void AutoBackup::reportSecond() {
+  if (secondResult_.ok) {
+    Msg::logEvent(QStringLiteral("second copy made ") + QFileInfo(secondResult_.path).fileName());
+  } else if (!secondResult_.problem.isEmpty()) {
+    Msg::logEvent(QStringLiteral("second copy failed"));
+    tellSecond(secondResult_.problem);
+  }
+}
+
+void AutoBackup::tellSecond(const QString& problem) {
+  if (!closing_ && QApplication::activeModalWidget()) {
+    QTimer::singleShot(1000, this, [this, problem] { tellSecond(problem); });
+    return;
+  }
+  if (!secondplace::firstNoticeOn(dataFile_, Clock::now().date())) return;
+  Msg::notice(closing_ ? nullptr : window_, kTitle,
+              QStringLiteral("バックアップを「%1」に保存できませんでした。\n%2\n"
+                             "このパソコンの「%3」フォルダーには、バックアップが正しく作成されています。\n"
+                             "保存できるようになれば、次のバックアップから自動的にまた保存します。")
+                  .arg(second_, problem, safefile::kBackupFolderName));
 }

@@ -5,17 +5,21 @@
 // changes, and at closing when the file changed since the last copy. The
 // copies run on a worker thread with a connection of their own, so the
 // window never waits for them. A failure is told once per session and the
-// program goes on.
+// program goes on. With a second place named in "Ashimemo.ini", each checked
+// copy then goes there too on the same thread (and, when no copy is due, the
+// newest one if the place lacks it); trouble there is told once a day.
 //
 // A data file deleted, moved or replaced while the program runs is noticed
 // (when the file changes on disk, when a save fails, at each copy and at
 // closing): the program copies what it holds open into the copies folder at
 // once and again at closing, and says so, naming the copy.
 #include "data/backup.h"
+#include "data/secondplace.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
+#include <atomic>
 
 class QFileSystemWatcher;
 class QThread;
@@ -43,6 +47,8 @@ class AutoBackup : public QObject {
   void done();
   void waitForCopy();
   void tell(const QString& problem);
+  void reportSecond();
+  void tellSecond(const QString& problem);
   bool lostFile();
   void rescue();
   QString rescueText() const;
@@ -53,6 +59,9 @@ class AutoBackup : public QObject {
   QThread* worker_ = nullptr;
   Kind kind_ = Kind::Daily;
   backup::Result result_;
+  QString second_;  // the second place, or empty
+  secondplace::Outcome secondResult_;
+  std::atomic<bool> copyingToSecond_{false};
   QTimer* midnight_;
   QFileSystemWatcher* watcher_;
   QElapsedTimer lastInput_;   // invalid until the user first types or clicks

@@ -5,6 +5,7 @@
 #include "data/datafile.h"
 #include "data/numfmt.h"
 #include "data/schema.h"
+#include "data/secondplace.h"
 #include "screens/messages.h"
 
 #include <QDir>
@@ -13,11 +14,15 @@
 namespace {
 const QString kTitle = QStringLiteral("Ashimemo");
 
-QString question(const backup::Found& found, bool fileThere, const QDateTime& now) {
+// `second`: the second place for copies, when one is named; the question
+// then says which of the two places the copy comes from.
+QString question(const backup::Found& found, bool fileThere, const QDateTime& now, const QString& second) {
   QString text = QStringLiteral("バックアップから「Setting.MDB」を復元しますか？\n\n"
                                 "最新のバックアップ：%1 作成（セッティング %2件）")
                      .arg(found.copy.when.toString(QStringLiteral("yyyy年M月d日 H:mm")),
                           numfmt::format(double(found.check.rowCounts.value(schema::kSettings)), u"#,##0"));
+  if (!second.isEmpty())
+    text += QStringLiteral("\n保存場所：%1").arg(QDir::toNativeSeparators(QFileInfo(found.copy.path).absolutePath()));
   // Offered only when no copy made before now checks out; its name's date
   // is shown as it is, with what it means.
   if (found.copy.when > now)
@@ -50,7 +55,8 @@ bool openDataFileAtStartUp() {
   // A locked or read-only file is whole and stays; a Jet-format file is
   // converted, not replaced.
   const bool recoverable = opened == 1 || (OpenDataFileDamaged() && !safefile::isJetFile(path));
-  const backup::Found found = recoverable ? backup::newestGoodCopy(path, now) : backup::Found();
+  const QString second = secondplace::folderFor(path);
+  const backup::Found found = recoverable ? secondplace::newestGoodCopy(path, second, now) : backup::Found();
 
   if (opened == 1) {
     Msg::notice(nullptr, kTitle, QStringLiteral("データファイル「Setting.MDB」がありません"));
@@ -59,7 +65,7 @@ bool openDataFileAtStartUp() {
     if (!found.found) text += QStringLiteral("\nプログラムを終了します。");
     Msg::refuse(nullptr, kTitle, text);
   }
-  if (!found.found || !Msg::confirm(nullptr, kTitle, question(found, opened != 1, now))) return false;
+  if (!found.found || !Msg::confirm(nullptr, kTitle, question(found, opened != 1, now, second))) return false;
 
   QString error;
   if (!backup::restore(found.copy.path, path, backup::kUnusableLabel, now, &error)) {

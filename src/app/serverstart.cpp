@@ -9,7 +9,8 @@ const QString kTitle = QStringLiteral("Ashimemo");
 const QString kEnding = QStringLiteral("\nプログラムを終了します。");
 
 bool fail(const QString& message, const QString& detail) {
-  Msg::refuse(nullptr, kTitle, withEngineDetail(message + kEnding, detail));
+  // libpq breaks its texts over tab-indented lines: one line reads better.
+  Msg::refuse(nullptr, kTitle, withEngineDetail(message + kEnding, detail.simplified()));
   return false;
 }
 }  // namespace

@@ -4,6 +4,7 @@
 #include "app/jetstart.h"
 #include "app/mainwindow.h"
 #include "app/recovery.h"
+#include "app/servercopies.h"
 #include "app/serverstart.h"
 #include "app/termination.h"
 #include "data/appconfig.h"
@@ -72,11 +73,11 @@ int runAshimemo(int argc, char** argv) {
     Setting window;
     window.startUp();
     window.show();
-    // The copies of a server's records are not made here yet: the data
-    // file's copies would copy a file that is not there.
     std::unique_ptr<AutoBackup> backups(onServer ? nullptr : new AutoBackup(&window));
+    std::unique_ptr<ServerCopies> serverCopies(onServer ? new ServerCopies(&window) : nullptr);
     status = app.exec();
     if (backups) backups->atClose();
+    if (serverCopies) serverCopies->atClose();
   }
   CloseDataFile();
   return status;

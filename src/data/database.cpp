@@ -6,6 +6,7 @@
 #include "data/server.h"
 #include "data/serverschema.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -25,6 +27,7 @@ const QString kList = QStringLiteral("ashimemo-list");
 int transactionDepth = 0;
 QString openPath;
 std::shared_ptr<Engine> current;  // the engine of the open records
+int commits = 0;                  // transactions committed since opening
 // The file the open path named when it was opened (through any link).
 struct stat openFile {};
 std::function<QString()> fileMovedHandler;
@@ -65,7 +68,10 @@ void Database::raise(const QSqlError& error) {
   if (fileMoved()) {
     m = QStringLiteral("データファイル「%1」は、このプログラムの使用中に削除されたか、別の場所に移されました。変更は保存できません。")
             .arg(QFileInfo(openPath).fileName());
-    const QString saved = fileMovedHandler ? fileMovedHandler() : QString();
+    // The handler belongs to the window's thread; the list search reads on a worker.
+    const QCoreApplication* app = QCoreApplication::instance();
+    const bool windowThread = app && QThread::currentThread() == app->thread();
+    const QString saved = fileMovedHandler && windowThread ? fileMovedHandler() : QString();
     if (!saved.isEmpty()) m += u'\n' + saved;
   } else if (t.contains(QStringLiteral("locked")) || t.contains(QStringLiteral("busy")))
     m = QStringLiteral("データファイルがほかのプログラムで使用中のため、処理できませんでした。しばらくしてからやり直してください。");
@@ -188,6 +194,7 @@ void Database::close() {
   }
   openPath.clear();
   transactionDepth = 0;
+  commits = 0;
   current.reset();
 }
 
@@ -200,6 +207,8 @@ QString Database::path() { return openPath; }
 bool Database::onServer() { return current && current->onServer(); }
 QString Database::place() { return current ? current->place() : QString(); }
 std::shared_ptr<const Engine> Database::engine() { return current; }
+bool Database::serverLogin(ServerUrl* url, QString* password) { return current && current->login(url, password); }
+int Database::savesSinceOpen() { return commits; }
 
 static Engine& engineInUse() {
   if (!current) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
@@ -406,6 +415,7 @@ void Transaction::commit() {
   if (transactionDepth == 1) {
     try {
       engineInUse().exec(QStringLiteral("COMMIT"), {}, false);
+      ++commits;
     } catch (const DbError&) {
       endQuietly(QStringLiteral("ROLLBACK"));
       done_ = true;
@@ -631,6 +641,7 @@ class FileEngine : public Engine {
     if (!run(sql, values, &e)) Database::raise(e);
   }
   QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+  bool login(ServerUrl*, QString*) const override { return false; }
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
     return fileReadAll(file_, sql, columns, stop);
   }

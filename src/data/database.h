@@ -71,6 +71,11 @@ class Database {
   // copies only: the screens work the same on both.
   static bool onServer();
   static QString place();
+  // The open server's address and the password it was opened with (for
+  // the copies' own connections); false on a data file.
+  static bool serverLogin(ServerUrl* url, QString* password);
+  // Transactions committed since the records were opened.
+  static int savesSinceOpen();
   // The engine of the open records, for a reading on a worker thread.
   static std::shared_ptr<const Engine> engine();
 

@@ -35,6 +35,8 @@ class Engine {
   virtual void exec(const QString& sql, const QVariantList& values, bool outsideTransaction) = 0;
   // Every row of `sql` on the list grids' connection (read-only).
   virtual void readList(const QString& sql, QStringList* columns, Rows* rows) = 0;
+  // A server's address and the password it was opened with; false on a file.
+  virtual bool login(ServerUrl* url, QString* password) const = 0;
   // The statement that starts a write transaction.
   virtual QString beginStatement() const = 0;
 

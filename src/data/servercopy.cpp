@@ -13,7 +13,6 @@
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlDriver>
-#include <QThread>
 #include <QUuid>
 
 #include <cmath>
@@ -33,16 +32,7 @@ constexpr int kCopyChunk = 256 * 1024;
 // Rows between two progress reports.
 constexpr int kProgressEvery = 1000;
 
-// For tests that kill the process in the middle of a transfer: with
-// ASHIMEMO_TEST_STOP_AT naming `stage`, it says so on standard error and
-// waits there for ever.
-void stopIfAsked(const char* stage) {
-  static const QByteArray at = qgetenv("ASHIMEMO_TEST_STOP_AT");
-  if (at.isEmpty() || at != stage) return;
-  std::fprintf(stderr, "stopped at %s\n", stage);
-  std::fflush(stderr);
-  for (;;) QThread::sleep(1);
-}
+using safefile::stopIfAsked;
 
 QString serverText(PGconn* conn, PGresult* res = nullptr) {
   const char* text = res ? PQresultErrorMessage(res) : nullptr;

@@ -147,6 +147,11 @@ class ServerEngine : public Engine {
   bool onServer() const override { return true; }
   QString place() const override { return url_.display(); }
   QString beginStatement() const override { return QStringLiteral("BEGIN"); }
+  bool login(ServerUrl* url, QString* password) const override {
+    *url = url_;
+    *password = password_;
+    return true;
+  }
 
   void read(const QString& sql, QStringList* columns, Rows* rows, bool outsideTransaction) override {
     const Result r(run(main_, spelled(sql), {}, outsideTransaction));
@@ -375,13 +380,14 @@ class ServerEngine : public Engine {
     return DbError(QStringLiteral("サーバー「%1」との接続が切れているため、処理できませんでした。"
                                   "サーバーとネットワークを確かめてから、もう一度やり直してください。")
                        .arg(url_.display()),
-                   detail);
+                   detail.simplified());  // libpq's tab-indented lines as one
   }
 
   static DbError failure(PGconn* conn, const PGresult* r) {
     const QByteArray state = r ? QByteArray(PQresultErrorField(r, PG_DIAG_SQLSTATE)) : QByteArray();
     QString detail = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(conn)).trimmed();
     if (detail.isEmpty()) detail = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    detail = detail.simplified();
     QString m;
     if (state == "23505")
       m = QStringLiteral("同じコードのデータがほかのパソコンで登録されたため、登録できませんでした。");

@@ -1,7 +1,8 @@
 // Copies of the data file and the way back, with the real programs as child
 // processes on real files: the daily copy and the closing copy, the
 // generations by date, failures told once, restore after damage, deletion
-// and replacement, and kills in the middle of a copy or a restore.
+// and replacement, and kills in the middle of a copy or a restore; the
+// second place (a folder on another drive) beside "バックアップ".
 #include "childprocess.h"
 #include "data/backup.h"
 #include "data/newfile.h"
@@ -10,6 +11,8 @@
 
 #include <QFileInfo>
 #include <sqlite3.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -79,6 +82,31 @@ void spoilPageHeader(const QString& path) {
   QFile f(path);
   QVERIFY(f.open(QIODevice::WriteOnly));
   f.write(b);
+}
+
+// "Ashimemo.ini" naming `second` as the second place.
+void nameSecondPlace(const Place& place, const QString& second) {
+  QFile ini(place.file(QStringLiteral("Ashimemo.ini")));
+  QVERIFY(ini.open(QIODevice::WriteOnly));
+  ini.write(QStringLiteral("[backup]\nsecond=%1\n").arg(second).toUtf8());
+}
+
+// A small file system of its own (tmpfs), for a drive that is full or
+// read-only even to root; unmounted at the end.
+struct Drive {
+  QTemporaryDir dir;
+  bool mounted = false;
+  explicit Drive(const char* options)
+      : mounted(::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, options) == 0) {}
+  bool remount(const char* options) { return ::mount("tmpfs", path().constData(), "tmpfs", MS_REMOUNT, options) == 0; }
+  QByteArray path() const { return QFile::encodeName(dir.path()); }
+  ~Drive() {
+    if (mounted) ::umount2(path().constData(), MNT_DETACH);
+  }
+};
+
+QStringList names(const QString& folder, QDir::Filters extra = {}) {
+  return QDir(folder).entryList(QDir::Files | extra, QDir::Name);
 }
 
 }  // namespace
@@ -344,6 +372,125 @@ class BackupTest : public QObject {
     QVERIFY(QString::fromLocal8Bit(wrong->readAllStandardError()).contains(QStringLiteral("」がありません。")));
   }
 
+  void everyCheckedCopyAlsoGoesToTheSecondPlaceAndIsOfferedFromThere() {
+    Place place;
+    QTemporaryDir drive;
+    const QString second = drive.path();
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    nameSecondPlace(place, second);
+    // Older copies on the drive: the same generations are kept there.
+    QStringList kept{QStringLiteral("Setting-20261208-1745.MDB"), QStringLiteral("Setting-20261208-0930.MDB")};
+    for (QDate d(2026, 11, 10); d <= QDate(2026, 12, 7); d = d.addDays(1)) {
+      const QString name = QStringLiteral("Setting-%1-0900.MDB").arg(d.toString(QStringLiteral("yyyyMMdd")));
+      QVERIFY(QFile::copy(place.file(kData), QDir(second).filePath(name)));
+      if (d >= QDate(2026, 11, 25)) kept << name;  // the 13 days before the 8th
+    }
+    // Killed in the middle of the morning's second copy: nothing counts there.
+    QString log;
+    QProcess* p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-08T09:30")),
+                                           QStringLiteral("ASHIMEMO_TEST_STOP_AT=second-copying")});
+    QVERIFY(killWhenStopped(p, "second-copying"));
+    QCOMPARE(copyNames(place), QStringList{QStringLiteral("Setting-20261208-0930.MDB")});
+    QCOMPARE(backup::copiesIn(second).size(), 28);
+    QCOMPARE(names(second, QDir::Hidden).filter(QStringLiteral(".tmp")).size(), 1);
+
+    // The next start sends the morning copy there after all, the closing copy
+    // of a changed file follows; the half copy is cleared away.
+    const qint64 users = rows(place.file(kData), schema::kUsers);
+    const QStringList l = session(place, QStringLiteral("2026-12-08T17:45"),
+                                  [&] { sql(place.file(kData), "INSERT INTO ユーザー(コード, 名前) VALUES (77, '追加')"); });
+    QVERIFY2(l.contains(QStringLiteral("second copy made Setting-20261208-0930.MDB")) &&
+                 l.contains(QStringLiteral("second copy made Setting-20261208-1745.MDB")) && l.filter(QStringLiteral("\t")).isEmpty(),
+             qPrintable(l.join(u'\n')));
+    QCOMPARE(contents(QDir(second).filePath(kept[0])), contents(place.file(QStringLiteral("バックアップ/") + kept[0])));
+    kept.sort();
+    QCOMPARE(names(second, QDir::Hidden), kept);
+
+    // Both places are listed, each copy with its place.
+    QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
+    QVERIFY(list->waitForFinished(10000));
+    const QStringList out = QString::fromLocal8Bit(list->readAllStandardOutput()).split(u'\n');
+    QVERIFY2(out.filter(QStringLiteral("1745.MDB  場所: ")).size() == 2 &&
+                 out.filter(QStringLiteral("0930.MDB  場所: ") + place.file(safefile::kBackupFolderName)).size() == 1,
+             qPrintable(out.join(u'\n')));
+
+    // The PC's own copy of 17:45 is gone, and on the drive a newer file named
+    // like a copy is damaged: the drive's 17:45 copy is offered, by its place.
+    QVERIFY(QFile::remove(place.file(QStringLiteral("バックアップ/Setting-20261208-1745.MDB"))));
+    const QString damaged = QDir(second).filePath(QStringLiteral("Setting-20261209-0900.MDB"));
+    QVERIFY(QFile::copy(place.file(kData), damaged));
+    spoilPageHeader(damaged);
+    const qint64 settings = rows(place.file(kData), schema::kSettings);
+    QVERIFY(QFile::remove(place.file(kData)));
+    p = place.start(this, &log, {nowEnv(QStringLiteral("2026-12-09T10:00")), QStringLiteral("ASHIMEMO_TEST_ANSWERS=yes")});
+    QVERIFY(waitForLine(log, QStringLiteral("main window shown")));
+    p->kill();
+    p->waitForFinished();
+    const QStringList asked = lines(log);
+    QVERIFY2(asked[1].contains(QStringLiteral("最新のバックアップ：2026年12月8日 17:45 作成（セッティング %1件）\\n保存場所：%2\\n")
+                                   .arg(settings)
+                                   .arg(second)),
+             qPrintable(asked[1]));
+    QCOMPARE(asked[2], QStringLiteral("restored Setting-20261208-1745.MDB"));
+    QCOMPARE(rows(place.file(kData), schema::kUsers), users + 1);
+
+    // A copy that is only on the drive is put back by its name.
+    sql(place.file(kData), "DELETE FROM ユーザー");
+    QProcess* done = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-1745.MDB"), place.work.path()});
+    QVERIFY(done->waitForFinished(10000));
+    QCOMPARE(rows(place.file(kData), schema::kUsers), users + 1);
+  }
+
+  void aSecondPlaceMissingReadOnlyOrFullIsToldOnceADay() {
+    struct Case { const char* what; QString folder, reason; std::function<bool()> bringBack; };
+    // An unplugged drive leaves its mount point behind: an empty folder on
+    // the PC's own disk, where no copy must go.
+    QTemporaryDir nowhere;
+    QVERIFY(QDir().mkpath(nowhere.filePath(QStringLiteral("USB"))));
+    Drive readOnly("ro,size=1m"), full("size=64k");
+    QList<Case> cases{{"missing", nowhere.filePath(QStringLiteral("USB/Ashimemo")), QStringLiteral("見つかりません"),
+                       [&] { return QDir().mkpath(nowhere.filePath(QStringLiteral("USB/Ashimemo"))); }}};
+    // Permission bits do not stop root; a file system mounted read-only does.
+    if (readOnly.mounted)
+      cases.append({"read-only", readOnly.dir.path(), QStringLiteral("読み取り専用"), [&] { return readOnly.remount("rw,size=1m"); }});
+    if (full.mounted)
+      cases.append({"full", full.dir.filePath(QStringLiteral("Ashimemo")), QStringLiteral("空き容量が足りません"),
+                    [&] { return full.remount("size=1m"); }});
+
+    for (const Case& c : cases) {
+      Place place;
+      QVERIFY(createDataFile(place.file(kData), true, nullptr));
+      nameSecondPlace(place, c.folder);
+      auto change = [&] { sql(place.file(kData), "UPDATE ユーザー SET 名前 = 名前 || '.'"); };
+      // The morning copy and the closing copy are made here; the drive's
+      // trouble is told once, naming the place and the reason.
+      QStringList log = session(place, QStringLiteral("2026-12-08T09:00"), change);
+      QCOMPARE(log.filter(QStringLiteral("backup made")).size(), 2);
+      QCOMPARE(log.filter(QStringLiteral("second copy failed")).size(), 2);
+      const QStringList told = log.filter(QStringLiteral("\t"));
+      QVERIFY2(told.size() == 1 && told[0].startsWith(QStringLiteral("Ashimemo\tバックアップを「%1」に保存できませんでした。").arg(c.folder)) &&
+                   told[0].contains(c.reason) && told[0].contains(QStringLiteral("正しく作成されています")) &&
+                   told[0].endsWith(QStringLiteral("\tOK\tNone")),
+               qPrintable(told[0]));
+      // Not again that day, even in another run; again the next day.
+      log = session(place, QStringLiteral("2026-12-08T13:00"), change);
+      QVERIFY2(log.contains(QStringLiteral("second copy failed")) && log.filter(QStringLiteral("\t")).isEmpty(), c.what);
+      log = session(place, QStringLiteral("2026-12-09T09:00"));
+      QVERIFY2(log.filter(QStringLiteral("\t")).size() == 1, c.what);
+      QCOMPARE(copyNames(place), (QStringList{QStringLiteral("Setting-20261208-1300.MDB"), QStringLiteral("Setting-20261209-0900.MDB")}));
+      QVERIFY2(backup::copiesIn(c.folder).isEmpty(), c.what);
+
+      // Back again: the next start sends the day's copy, then the next copy goes there, with no question asked.
+      QVERIFY2(c.bringBack(), c.what);
+      log = session(place, QStringLiteral("2026-12-09T17:00"), change);
+      QVERIFY2(log.contains(QStringLiteral("second copy made Setting-20261209-1700.MDB")) && log.filter(QStringLiteral("\t")).isEmpty(),
+               qPrintable(log.join(u'\n')));
+      QCOMPARE(names(c.folder, QDir::Hidden),
+               (QStringList{QStringLiteral("Setting-20261209-0900.MDB"), QStringLiteral("Setting-20261209-1700.MDB")}));
+    }
+    if (cases.size() < 3) QSKIP("not root, or tmpfs cannot be mounted here: the read-only and full drives were not tried");
+  }
+
   void thinningCountsOnlyCopiesThatCheckOut() {
     // Yesterday's good 09:00 copy and a cut-off file named like its 18:00 copy.
     Place place;
@@ -369,7 +516,6 @@ class BackupTest : public QObject {
   void aCopyDatedInTheFutureNeverCountsAsNewerThanTodaysWork() {
     Place place;
     QVERIFY(createDataFile(place.file(kData), true, nullptr));
-    const qint64 settings = rows(place.file(kData), schema::kSettings);
     putCopy(place, QStringLiteral("Setting-20261208-0900.MDB"));
     sql(place.file(kData), "DELETE FROM セッティング WHERE コード <> (SELECT min(コード) FROM セッティング)");
     // Made while the clock was a year ahead: named and stamped so.
@@ -396,10 +542,8 @@ class BackupTest : public QObject {
     };
     QString question = offered();
     QVERIFY2(question.contains(QStringLiteral("2026年12月8日 9:30 作成（セッティング 1件）")), qPrintable(question));
-    QFile::remove(copyPath(place, QStringLiteral("Setting-20261208-0930.MDB")));
-    question = offered();
-    QVERIFY2(question.contains(QStringLiteral("2026年12月8日 9:00 作成（セッティング %1件）").arg(settings)), qPrintable(question));
-    QFile::remove(copyPath(place, QStringLiteral("Setting-20261208-0900.MDB")));
+    for (const char* name : {"Setting-20261208-0930.MDB", "Setting-20261208-0900.MDB"})
+      QFile::remove(copyPath(place, QString::fromLatin1(name)));
     question = offered();
     QVERIFY2(question.contains(QStringLiteral("2027年12月8日 9:00 作成（セッティング 1件）")) &&
                  question.contains(QStringLiteral("現在より後")),

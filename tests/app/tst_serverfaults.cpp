@@ -1,7 +1,9 @@
 // A server restarted in the middle of a session: the save that meets the
 // lost connection says so in Japanese with the server's text and keeps what
 // was typed; once the server is back the next save works without a restart.
+// A connection lost between two writes of one save keeps neither.
 #include "masters/masterhelpers.h"
+#include "data/database.h"
 #include "data/server.h"
 #include "masters/u_master.h"
 #include "support/pgserver.h"
@@ -60,6 +62,35 @@ class ServerFaultTest : public QObject {
     // The list beside the screen reads from the server again too.
     QCOMPARE(u.list()->data1()->rowCount(), 2);
     QCOMPARE(listCell(u, 1, 1), QStringLiteral("佐藤　一郎"));
+  }
+
+  // The deletion of a setting with its alignment record is one transaction:
+  // the server ending the connection after the first of the two deletes
+  // (here a trigger on the second ends its own session) keeps both rows,
+  // and the failure is not repeated on a new connection as if nothing had
+  // happened.
+  void connectionLostBetweenTwoWritesKeepsNeither() {
+    REQUIRE_PGSERVER();
+    DataDir dir;
+    dir.exec(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES (1, 'ＡＥ８６')"));
+    dir.exec(QStringLiteral("INSERT INTO アライメント (コード, アライメントコード) VALUES (1, '0001')"));
+    dir.exec(QStringLiteral("CREATE FUNCTION die() RETURNS trigger LANGUAGE plpgsql AS "
+                            "$$BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN OLD; END$$"));
+    dir.exec(QStringLiteral("CREATE TRIGGER die BEFORE DELETE ON アライメント FOR EACH ROW EXECUTE FUNCTION die()"));
+    try {
+      Transaction tx;
+      Recordset rs(QStringLiteral("SELECT * FROM セッティング WHERE コード=1"), Recordset::Updatable);
+      rs.deleteRow();
+      Recordset al(QStringLiteral("SELECT * FROM アライメント WHERE コード=1"), Recordset::Updatable);
+      al.deleteRow();
+      tx.commit();
+      QFAIL("the save went through");
+    } catch (const DbError& e) {
+      QVERIFY2(e.message.contains(QStringLiteral("との接続が切れているため")), qPrintable(e.userText()));
+    }
+    // The next reading opens the connection again and finds both rows.
+    Recordset both(QStringLiteral("SELECT (SELECT count(*) FROM セッティング) + (SELECT count(*) FROM アライメント) AS n"));
+    QCOMPARE(both.number(QStringLiteral("n")), 2.0);
   }
 
  private:

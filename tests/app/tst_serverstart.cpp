@@ -3,6 +3,7 @@
 // password, carries the labelled detail, ends with a non-zero status and
 // creates nothing; the password dialog opens the server.
 #include "childprocess.h"
+#include "data/safefile.h"
 #include "support/fixture.h"
 #include "support/pgserver.h"
 #include "support/testmain.h"
@@ -74,18 +75,22 @@ class ServerStartTest : public QObject {
     QString log;
     QProcess* p = place.start(this, &log,
                               kNoStoredPassword + QStringList{QStringLiteral("ASHIMEMO_TEST_ANSWERS=password:") +
-                                                              QLatin1String(PgServer::kPassword)});
+                                                                  QLatin1String(PgServer::kPassword),
+                                                              QStringLiteral("ASHIMEMO_TEST_NOW=2026-12-09T09:30")});
     QVERIFY(waitForLine(log, QStringLiteral("main window idle"), 15000));
     const QStringList l = lines(log);
     QVERIFY2(l.first().startsWith(QStringLiteral("Ashimemo\tサーバー「ashimemo_pw@127.0.0.1:")) &&
                  l.first().endsWith(QStringLiteral("のパスワードを入力してください。\tPassword\tNone")),
              qPrintable(l.first()));
     QVERIFY(!l.join(u'\n').contains(QLatin1String(PgServer::kPassword)));
-    QVERIFY(!QFile::exists(place.file(QStringLiteral("Setting.MDB"))));
+    // The day's copy is a snapshot of the server, made with the password
+    // that was typed, as an ordinary checked data file.
+    QVERIFY(waitForLine(log, QStringLiteral("backup made Setting-20261209-0930.MDB"), 15000));
+    QVERIFY(safefile::checkDataFile(place.file(QStringLiteral("バックアップ/Setting-20261209-0930.MDB"))).ok);
     p->terminate();
     QVERIFY(p->waitForFinished(10000));
+    QVERIFY(lines(log).contains(QStringLiteral("backup not needed at closing")));  // nothing was saved
     QVERIFY(!QFile::exists(place.file(QStringLiteral("Setting.MDB"))));
-    QVERIFY(!QFile::exists(place.file(QStringLiteral("バックアップ"))));
   }
 };
 

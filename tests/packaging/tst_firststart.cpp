@@ -115,6 +115,10 @@ class FirstStartTest : public QObject {
     QVERIFY(out.error.isEmpty());
     QVERIFY(!out.createdDataFile);
     QVERIFY(!QFileInfo::exists(folder.filePath(kDataFileName)));
+    // A new PC: the copies are only in the second place "Ashimemo.ini" names.
+    QVERIFY(QDir(folder).rename(QStringLiteral("バックアップ"), QStringLiteral("USB")));
+    write(folder.filePath(QStringLiteral("Ashimemo.ini")), "[backup]\nsecond=USB\n");
+    QVERIFY(!FirstStart::prepare(folder.path(), assets()).createdDataFile);
   }
 
   // A folder whose "Ashimemo.ini" names a server keeps its records there:
