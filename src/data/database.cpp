@@ -1,4 +1,5 @@
 #include "data/database.h"
+#include "data/tablechanges.h"
 
 #include "data/engine.h"
 #include "data/safefile.h"
@@ -24,6 +25,8 @@
 namespace {
 const QString kMain = QStringLiteral("ashimemo");
 const QString kList = QStringLiteral("ashimemo-list");
+// Listens for other PCs' changes on a server (TableChanges).
+const QString kListen = QStringLiteral("ashimemo-listen");
 int transactionDepth = 0;
 QString openPath;
 std::shared_ptr<Engine> current;  // the engine of the open records
@@ -179,12 +182,16 @@ ServerOpen Database::openServer(const ServerUrl& url, const QString& password, Q
   }
   transactionDepth = 0;
   current = makeServerEngine(url, password, kMain, kList);
+  // The lists follow other PCs' changes when this works; the records are
+  // usable without it.
+  if (::openServer(kListen, url, password) == ServerOpen::Opened) TableChanges::instance().listen(kListen);
   return ServerOpen::Opened;
 }
 
 void Database::close() {
   statements().clear();
-  for (const QString& name : {kMain, kList}) {
+  TableChanges::stopListening();
+  for (const QString& name : {kMain, kList, kListen}) {
     if (!QSqlDatabase::contains(name)) continue;
     {
       QSqlDatabase db = QSqlDatabase::database(name, false);

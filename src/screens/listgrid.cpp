@@ -3,10 +3,12 @@
 #include "data/database.h"
 #include "data/numfmt.h"
 #include "data/searchtext.h"
+#include "data/tablechanges.h"
 #include "screens/fields.h"
 
 #include <QHeaderView>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <optional>
 
 QString listCellText(const QVariant& value, const QString& format) {
@@ -93,6 +95,22 @@ void ListModel::refresh() {
   rows_ = std::move(page);
   endResetModel();
   if (failure) throw *failure;
+}
+
+bool ListModel::reads(const QString& table) const {
+  if (sql_.isEmpty() || table.isEmpty()) return false;
+  // Table names are whole words of the SQL: after FROM or JOIN, or before
+  // a column ("ユーザー.名前").
+  const QRegularExpression word(QStringLiteral("(^|[^\\w])") + QRegularExpression::escape(table) +
+                                QStringLiteral("($|[^\\w])"),
+                                QRegularExpression::UseUnicodePropertiesOption);
+  return word.match(sql_).hasMatch();
+}
+
+int ListModel::columnOf(const QString& field) const {
+  for (int c = 0; c < columns_.size(); ++c)
+    if (columns_[c].field.compare(field, Qt::CaseInsensitive) == 0) return c;
+  return -1;
 }
 
 void ListModel::setSearchFields(QStringList fields) {
@@ -315,6 +333,7 @@ ListGrid::ListGrid(QList<ListColumn> columns, QWidget* parent) : QTableView(pare
   horizontalHeader()->setSectionsClickable(false);
   horizontalHeader()->setStretchLastSection(true);
   horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+  TableChanges::instance().follow(this, [this](const QString& table) { followChange(table); });
   for (int c = 0; c < cols.size(); ++c) {
     if (cols[c].format.isEmpty()) continue;
     const int w = qMax(fontMetrics().horizontalAdvance(cols[c].format), fontMetrics().horizontalAdvance(cols[c].caption));
@@ -327,6 +346,36 @@ ListGrid::ListGrid(QList<ListColumn> columns, QWidget* parent) : QTableView(pare
 void ListGrid::setRecordSource(const QString& sql) {
   scrollToTop();
   model_->setRecordSource(sql);
+}
+
+void ListGrid::followChange(const QString& table) {
+  if (!model_->reads(table)) return;
+  const int keyColumn = qMax(0, model_->columnOf(QStringLiteral("コード")));
+  const QModelIndex current = currentIndex();
+  const QString code = current.isValid() ? model_->cellText(current.row(), keyColumn) : QString();
+  const int row = current.isValid() ? current.row() : -1;
+  const int column = current.isValid() ? current.column() : 0;
+  const bool selected = current.isValid() && selectionModel()->isRowSelected(row, QModelIndex());
+  const int loaded = model_->rowCount();
+  const int scrolled = verticalScrollBar()->value();
+  const bool searchRead = model_->hasSearchRows();
+  try {
+    model_->refresh();
+    // The pages read before are read again, so the place in the list stays.
+    while (model_->rowCount() < loaded && model_->canFetchMore(QModelIndex())) model_->fetchMore(QModelIndex());
+    if (searchRead && !model_->hasSearchRows()) model_->readSearchRowsInBackground();
+  } catch (const DbError&) {
+    return;  // the list stays empty; the user's next search or visit reports it
+  }
+  if (row < 0 || model_->rowCount() == 0) return;
+  int at = -1;
+  for (int r = 0; r < model_->rowCount() && at < 0 && !code.isEmpty(); ++r)
+    if (model_->cellText(r, keyColumn) == code) at = r;
+  if (at < 0) at = qMin(row, model_->rowCount() - 1);
+  const QModelIndex place = model_->index(at, column);
+  selectionModel()->setCurrentIndex(place, selected ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                                                    : QItemSelectionModel::NoUpdate);
+  verticalScrollBar()->setValue(scrolled);
 }
 
 void ListGrid::refresh() {

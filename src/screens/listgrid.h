@@ -57,6 +57,10 @@ class ListModel : public QAbstractTableModel {
   QString recordSource() const { return sql_; }
   // Reads the record source again from its first row. Throws DbError.
   void refresh();
+  // Whether the record source reads `table` (a change there changes the list).
+  bool reads(const QString& table) const;
+  // The column showing `field`; -1 when none does.
+  int columnOf(const QString& field) const;
 
   // --- Search ---------------------------------------------------------------
   // Fields searched besides the shown columns: column expressions of the
@@ -166,6 +170,12 @@ class ListGrid : public QTableView {
   // Makes the row current whose `column` shows `text`, among the rows read
   // so far; false when there is none.
   bool selectRowShowing(int column, const QString& text);
+
+  // Reads the list again after another PC changed `table`, when the list
+  // shows it: the search stays in force, the same record (by its code)
+  // stays current and selected, and the rows in view stay in view. A row
+  // deleted elsewhere leaves the current place on its neighbour.
+  void followChange(const QString& table);
 
  private:
   ListModel* model_;

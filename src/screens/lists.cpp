@@ -1,6 +1,8 @@
 #include "screens/lists.h"
 
+#include "data/database.h"
 #include "data/datafile.h"
+#include "data/tablechanges.h"
 #include "data/numfmt.h"
 
 #include <QComboBox>
@@ -33,8 +35,45 @@ static void fill(QComboBox* list, const QStringList& items) {
   if (list->isEditable()) list->setEditText(text);
 }
 
-void FillUserList(QComboBox* list) { fill(list, userListItems()); }
-void FillCoilOverList(QComboBox* list) { fill(list, coilOverListItems()); }
+// Once filled, a list is filled again when another PC changes its table.
+// The text being typed, its cursor and its selected part stay as they are.
+static void follow(QComboBox* list, const QString& table, QStringList (*items)()) {
+  static const char* const kFollowed = "ashimemoFollowsTable";
+  if (list->property(kFollowed).toBool()) return;
+  list->setProperty(kFollowed, true);
+  TableChanges::instance().follow(list, [list, table, items](const QString& changed) {
+    if (changed != table) return;
+    QStringList fresh;
+    try {
+      fresh = items();
+    } catch (const DbError&) {
+      return;  // the next visit fills it and reports
+    }
+    QLineEdit* edit = list->lineEdit();
+    if (!edit) {
+      fill(list, fresh);
+      return;
+    }
+    const int cursor = edit->cursorPosition(), from = edit->selectionStart(), length = edit->selectionLength();
+    const bool backwards = from >= 0 && cursor == from;
+    fill(list, fresh);
+    if (length > 0) {
+      if (backwards) edit->setSelection(from + length, -length);
+      else edit->setSelection(from, length);
+    } else {
+      edit->setCursorPosition(cursor);
+    }
+  });
+}
+
+void FillUserList(QComboBox* list) {
+  fill(list, userListItems());
+  follow(list, QStringLiteral("ユーザー"), userListItems);
+}
+void FillCoilOverList(QComboBox* list) {
+  fill(list, coilOverListItems());
+  follow(list, QStringLiteral("車高調マスタ"), coilOverListItems);
+}
 
 // The leading `width` characters of an item as a number. Items begin with
 // their zero-padded code, so the digits are read directly; anything else

@@ -4,12 +4,16 @@
 #include "alignment/araimentbase.h"
 #include "mainwindowtest.h"
 #include "masters/u_master.h"
+#include "screens/listgrid.h"
+#include "screens/listsearch.h"
 #include "screens/rowguard.h"
+#include "settings/settinglist.h"
 #include "support/fixture.h"
 #include "support/pgserver.h"
 #include "support/testmain.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -209,6 +213,71 @@ class OtherPcTest : public QObject {
     QCOMPARE(baseShown, QStringList{kDeleted});
     QCOMPARE(dir->row(QStringLiteral("SELECT * FROM アライメントマスタ WHERE コード=7")).value(QStringLiteral("登録名")).toString(),
              QStringLiteral("ＡＥ８６"));
+  }
+
+  // A list open here follows the other PC's saves and deletions within a
+  // second, and the user's place in it stays: the search, the current
+  // record, its selection. So does a drop-down list, under a half-typed text.
+  void listsFollowTheOtherPc() {
+    if (!DataDir::onServer()) QSKIP("one PC on the data file");
+    dir->exec(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES "
+                             "(10,'GT-R 1'),(11,'GT-R 2'),(12,'GT-R 3')"));
+    auto window = startMainWindow();
+    QVERIFY(window);
+    SettingList list(window.get());
+    QVERIFY(showAndActivate(&list));
+    ListGrid* grid = list.grid();
+    ListModel* rows = grid->data1();
+    QLineEdit* search = list.search()->field();
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("gt-r"));
+    QCOMPARE(rows->rowCount(), 3);
+    grid->setCurrentIndex(rows->index(1, 2));
+    const auto placeKept = [&](const QString& code) {
+      QCOMPARE(search->text(), QStringLiteral("gt-r"));
+      QVERIFY(search->hasFocus());
+      QCOMPARE(rows->cellText(grid->currentIndex().row(), 1), code);
+      QCOMPARE(grid->currentIndex().column(), 2);
+      const QModelIndexList selected = grid->selectionModel()->selectedRows();
+      QCOMPARE(selected.size(), 1);
+      QCOMPARE(selected[0].row(), grid->currentIndex().row());
+    };
+    const auto names = [&] {
+      QStringList out;
+      for (int r = 0; r < rows->rowCount(); ++r) out << rows->cellText(r, 2);
+      return out;
+    };
+    const QString told = QStringLiteral("; SELECT pg_notify('ashimemo', 'セッティング');");
+
+    // Registered and changed elsewhere: a new match, and a row that no
+    // longer matches the search.
+    otherPc(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES (13,'GT-R 4'); "
+                           "UPDATE セッティング SET セッティング名称='S15' WHERE コード=12") + told);
+    QTRY_COMPARE_WITH_TIMEOUT(names(), (QStringList{QStringLiteral("GT-R 1"), QStringLiteral("GT-R 2"), QStringLiteral("GT-R 4")}), 1000);
+    placeKept(QStringLiteral("0011"));
+    // The whole list read for the search was read again too.
+    search->setText(QStringLiteral("s15"));
+    QCOMPARE(names(), QStringList{QStringLiteral("S15")});
+    search->setText(QStringLiteral("gt-r"));
+    grid->setCurrentIndex(rows->index(1, 2));
+
+    // Deleted elsewhere: the row before the current one goes, the current
+    // record stays current.
+    otherPc(QStringLiteral("DELETE FROM セッティング WHERE コード=10") + told);
+    QTRY_COMPARE_WITH_TIMEOUT(rows->rowCount(), 2, 1000);
+    placeKept(QStringLiteral("0011"));
+    list.close();
+
+    // The main window's user list under a half-typed "00", the cursor
+    // between the zeros.
+    auto* users = control<QComboBox>(window.get(), QStringLiteral("ユーザー"));
+    users->lineEdit()->setText(QStringLiteral("00"));
+    users->lineEdit()->setCursorPosition(1);
+    otherPc(QStringLiteral("INSERT INTO ユーザー (コード, 名前) VALUES (7, '新規'); "
+                           "SELECT pg_notify('ashimemo', 'ユーザー');"));
+    QTRY_VERIFY_WITH_TIMEOUT(users->findText(QStringLiteral("0007:新規")) >= 0, 1000);
+    QCOMPARE(users->lineEdit()->text(), QStringLiteral("00"));
+    QCOMPARE(users->lineEdit()->cursorPosition(), 1);
   }
 
   // The other PC's change is made, not yet committed, when this save starts
