@@ -512,6 +512,8 @@ void Recordset::update() {
   if (editing_ == Editing::Editing) values << editKey_;
   Transaction tx;
   engineInUse().exec(sql, values, false);
+  // The row is written but not yet committed: a test kills the program here.
+  safefile::stopIfAsked("save-writing");
   tx.commit();
   editing_ = Editing::None;
   buffer_.clear();
