@@ -1,5 +1,6 @@
 #include "firststart.h"
 
+#include "data/appconfig.h"
 #include "data/backup.h"
 #include "data/clock.h"
 #include "data/datafile.h"
@@ -42,7 +43,11 @@ Outcome prepare(const QString& folder, const QString& pictureDir) {
   // Nor when a checked copy of a lost data file is there (in "バックアップ"
   // or in the second place): the program then offers to put it back, which
   // a new, empty file would hide.
-  if (!QFileInfo(data).isSymLink() && !QFileInfo::exists(data) &&
+  // Nor in a folder whose "Ashimemo.ini" names a server (or cannot be read):
+  // the records are on the server.
+  const AppConfig config = readAppConfig(folder);
+  const bool onServer = config.present && (!config.serverUrl.isEmpty() || !config.error.isEmpty());
+  if (!onServer && !QFileInfo(data).isSymLink() && !QFileInfo::exists(data) &&
       !secondplace::newestGoodCopy(data, secondplace::folderFor(data), Clock::now()).found) {
     QString why;
     out.createdDataFile = createDataFile(data, false, &why);

@@ -121,6 +121,22 @@ class FirstStartTest : public QObject {
     QVERIFY(!FirstStart::prepare(folder.path(), assets()).createdDataFile);
   }
 
+  // A folder whose "Ashimemo.ini" names a server keeps its records there:
+  // no data file is made beside it (a second copy place alone changes nothing).
+  void serverFolderGetsNoDataFile() {
+    QTemporaryDir tmp;
+    const QDir folder(tmp.path());
+    write(folder.filePath(QStringLiteral("Ashimemo.ini")), "[backup]\nsecond=/media/usb\n");
+    QVERIFY(FirstStart::prepare(folder.path(), assets()).createdDataFile);
+    QVERIFY(QFile::remove(folder.filePath(kDataFileName)));
+    write(folder.filePath(QStringLiteral("Ashimemo.ini")), "[server]\nurl=postgresql://kojo@pit-pc/ashimemo\n");
+    const FirstStart::Outcome out = FirstStart::prepare(folder.path(), assets());
+    QVERIFY(out.error.isEmpty());
+    QVERIFY(!out.createdDataFile);
+    QVERIFY(!QFileInfo::exists(folder.filePath(kDataFileName)));
+    QVERIFY(out.uncopiedPictures.isEmpty());
+  }
+
   void failuresAreReported() {
     QTemporaryDir tmp;
     write(tmp.filePath(QStringLiteral("file")), "x");
