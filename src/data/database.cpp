@@ -563,6 +563,8 @@ Recordset::Outcome Recordset::write(bool checked) {
       outcome = stored(editKey_) ? Outcome::Changed : Outcome::Deleted;
     if (outcome != Outcome::Written) return outcome;
     engine.announce(table_);
+    // The row is written but not yet committed: a test kills the program here.
+    safefile::stopIfAsked("save-writing");
     tx.commit();
   } catch (const CodeTaken&) {
     if (!checked) throw;
