@@ -491,6 +491,23 @@ class BackupTest : public QObject {
     if (cases.size() < 3) QSKIP("not root, or tmpfs cannot be mounted here: the read-only and full drives were not tried");
   }
 
+  // An "Ashimemo.ini" the program cannot read (a section left unclosed) must
+  // not silently stop the copies the user expects on the drive.
+  void anUnreadableSettingsFileIsToldLikeAMissingDrive() {
+    Place place;
+    QTemporaryDir drive;
+    QVERIFY(createDataFile(place.file(kData), true, nullptr));
+    write(place.file(QStringLiteral("Ashimemo.ini")), QStringLiteral("[backup]\nsecond=%1\n[server\n").arg(drive.path()).toUtf8());
+    const QStringList told = session(place, QStringLiteral("2026-12-08T09:00")).filter(QStringLiteral("\t"));
+    QVERIFY2(told.size() == 1 && told[0].contains(QStringLiteral("Ashimemo.ini」の書式が正しくありません")) &&
+                 told[0].contains(QStringLiteral("正しく作成されています")),
+             qPrintable(told.join(u'\n')));
+    QCOMPARE(copyNames(place), QStringList{QStringLiteral("Setting-20261208-0900.MDB")});
+    QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
+    QVERIFY(list->waitForFinished(10000));
+    QVERIFY(QString::fromLocal8Bit(list->readAllStandardError()).contains(QStringLiteral("書式が正しくありません")));
+  }
+
   void thinningCountsOnlyCopiesThatCheckOut() {
     // Yesterday's good 09:00 copy and a cut-off file named like its 18:00 copy.
     Place place;

@@ -37,7 +37,10 @@ int listBackups(const QString& dir) {
     return 1;
   }
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
-  const QString second = secondplace::folderFor(dataFile);
+  QString unreadable;
+  const QString second = secondplace::folderFor(dataFile, &unreadable);
+  if (!unreadable.isEmpty())
+    say(stderr, unreadable + QStringLiteral("2か所目のバックアップ先は表示できません。"));
   if (!second.isEmpty() && !QFileInfo(second).isDir())
     say(stderr, QStringLiteral("2か所目のバックアップ先「%1」が見つかりません（USB ドライブがつながっていないか、"
                                "ネットワークのフォルダーに接続できません）。").arg(second));
