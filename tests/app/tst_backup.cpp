@@ -506,6 +506,9 @@ class BackupTest : public QObject {
     QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
     QVERIFY(list->waitForFinished(10000));
     QVERIFY(QString::fromLocal8Bit(list->readAllStandardError()).contains(QStringLiteral("書式が正しくありません")));
+    QProcess* restore = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261207-0900.MDB"), place.work.path()});
+    QVERIFY(restore->waitForFinished(10000));
+    QVERIFY(QString::fromLocal8Bit(restore->readAllStandardError()).contains(QStringLiteral("書式が正しくありません")));
   }
 
   void thinningCountsOnlyCopiesThatCheckOut() {

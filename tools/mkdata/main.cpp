@@ -83,10 +83,11 @@ int restoreBackup(const QString& copy, const QString& dir) {
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
   QString source = copy;
   if (!QFileInfo(source).isFile()) source = QDir(safefile::backupFolder(dataFile)).filePath(copy);
-  const QString second = secondplace::folderFor(dataFile);
+  QString unreadable;
+  const QString second = secondplace::folderFor(dataFile, &unreadable);
   if (!QFileInfo(source).isFile() && !second.isEmpty()) source = QDir(second).filePath(copy);
   if (!QFileInfo(source).isFile()) {
-    say(stderr, QStringLiteral("バックアップ「%1」がありません。").arg(copy));
+    say(stderr, QStringLiteral("バックアップ「%1」がありません。%2").arg(copy, unreadable));
     return 1;
   }
   if (safefile::isJetFile(source)) {
