@@ -1,7 +1,9 @@
 #include "data/appconfig.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -15,6 +17,20 @@ AppConfig readAppConfig(const QString& dir) {
   if (!info.isFile() || !info.isReadable()) {
     config.error = QStringLiteral("設定ファイル「%1」を読み込めません。").arg(config.file);
     return config;
+  }
+  // QSettings reads UTF-8 only, and a file in another encoding (Notepad's
+  // "Unicode" or the Japanese ANSI code page) would lose its keys or its
+  // path's letters without a word.
+  QFile raw(config.file);
+  if (raw.open(QIODevice::ReadOnly)) {
+    const QByteArray bytes = raw.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(bytes);  // UTF-16's byte-order mark is no UTF-8 either
+    if (utf8.hasError()) {
+      config.error = QStringLiteral("設定ファイル「%1」の文字コードが UTF-8 ではありません"
+                                    "（UTF-8 で保存し直してください）。").arg(config.file);
+      return config;
+    }
   }
   QSettings ini(config.file, QSettings::IniFormat);
   if (ini.status() != QSettings::NoError) {

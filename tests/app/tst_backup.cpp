@@ -491,24 +491,31 @@ class BackupTest : public QObject {
     if (cases.size() < 3) QSKIP("not root, or tmpfs cannot be mounted here: the read-only and full drives were not tried");
   }
 
-  // An "Ashimemo.ini" the program cannot read (a section left unclosed) must
-  // not silently stop the copies the user expects on the drive.
+  // An "Ashimemo.ini" the program cannot read (a section left unclosed,
+  // Notepad's "Unicode") must not silently stop the copies the user expects
+  // on the drive.
   void anUnreadableSettingsFileIsToldLikeAMissingDrive() {
-    Place place;
     QTemporaryDir drive;
-    QVERIFY(createDataFile(place.file(kData), true, nullptr));
-    write(place.file(QStringLiteral("Ashimemo.ini")), QStringLiteral("[backup]\nsecond=%1\n[server\n").arg(drive.path()).toUtf8());
-    const QStringList told = session(place, QStringLiteral("2026-12-08T09:00")).filter(QStringLiteral("\t"));
-    QVERIFY2(told.size() == 1 && told[0].contains(QStringLiteral("Ashimemo.ini」の書式が正しくありません")) &&
-                 told[0].contains(QStringLiteral("正しく作成されています")),
-             qPrintable(told.join(u'\n')));
-    QCOMPARE(copyNames(place), QStringList{QStringLiteral("Setting-20261208-0900.MDB")});
-    QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
-    QVERIFY(list->waitForFinished(10000));
-    QVERIFY(QString::fromLocal8Bit(list->readAllStandardError()).contains(QStringLiteral("書式が正しくありません")));
-    QProcess* restore = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261207-0900.MDB"), place.work.path()});
-    QVERIFY(restore->waitForFinished(10000));
-    QVERIFY(QString::fromLocal8Bit(restore->readAllStandardError()).contains(QStringLiteral("書式が正しくありません")));
+    const QString ini = QStringLiteral("[backup]\r\nsecond=%1\r\n").arg(drive.path());
+    const QList<QPair<QByteArray, QString>> cases{{(ini + QStringLiteral("[server\n")).toUtf8(), QStringLiteral("書式が正しくありません")},
+                                                  {QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(ini.utf16()), ini.size() * 2),
+                                                   QStringLiteral("文字コードが UTF-8 ではありません")}};
+    for (const auto& [bytes, reason] : cases) {
+      Place place;
+      QVERIFY(createDataFile(place.file(kData), true, nullptr));
+      write(place.file(QStringLiteral("Ashimemo.ini")), bytes);
+      const QStringList told = session(place, QStringLiteral("2026-12-08T09:00")).filter(QStringLiteral("\t"));
+      QVERIFY2(told.size() == 1 && told[0].contains(QStringLiteral("Ashimemo.ini」の") + reason) &&
+                   told[0].contains(QStringLiteral("正しく作成されています")),
+               qPrintable(told.join(u'\n')));
+      QCOMPARE(copyNames(place), QStringList{QStringLiteral("Setting-20261208-0900.MDB")});
+      for (const QStringList& args : {QStringList{QStringLiteral("--backups"), place.work.path()},
+                                      QStringList{QStringLiteral("--restore"), QStringLiteral("Setting-20261207-0900.MDB"), place.work.path()}}) {
+        QProcess* p = mkdata(place, args);
+        QVERIFY(p->waitForFinished(10000));
+        QVERIFY2(QString::fromLocal8Bit(p->readAllStandardError()).contains(reason), qPrintable(args[0]));
+      }
+    }
   }
 
   void thinningCountsOnlyCopiesThatCheckOut() {
