@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -18,17 +17,16 @@ AppConfig readAppConfig(const QString& dir) {
     config.error = QStringLiteral("設定ファイル「%1」を読み込めません。").arg(config.file);
     return config;
   }
-  // QSettings reads UTF-8 only, and a file in another encoding (Notepad's
-  // "Unicode" or the Japanese ANSI code page) would lose its keys or its
-  // path's letters without a word.
+  // QSettings reads UTF-8 only: a file in UTF-16 (Notepad's "Unicode")
+  // would give no keys, and a path in the Japanese ANSI code page garbled
+  // letters, without a word.
+  const QString encoding = QStringLiteral("設定ファイル「%1」の文字コードが UTF-8 ではありません"
+                                          "（UTF-8 で保存し直してください）。").arg(config.file);
   QFile raw(config.file);
   if (raw.open(QIODevice::ReadOnly)) {
-    const QByteArray bytes = raw.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString decoded = utf8.decode(bytes);  // UTF-16's byte-order mark is no UTF-8 either
-    if (utf8.hasError()) {
-      config.error = QStringLiteral("設定ファイル「%1」の文字コードが UTF-8 ではありません"
-                                    "（UTF-8 で保存し直してください）。").arg(config.file);
+    const QByteArray head = raw.read(2);
+    if (head == "\xFF\xFE" || head == "\xFE\xFF") {
+      config.error = encoding;
       return config;
     }
   }
@@ -44,5 +42,10 @@ AppConfig readAppConfig(const QString& dir) {
   };
   config.serverUrl = text("server/url");
   config.secondBackup = text("backup/second");
+  if (config.serverUrl.contains(QChar::ReplacementCharacter) || config.secondBackup.contains(QChar::ReplacementCharacter)) {
+    config.error = encoding;
+    config.serverUrl.clear();
+    config.secondBackup.clear();
+  }
   return config;
 }

@@ -492,13 +492,15 @@ class BackupTest : public QObject {
   }
 
   // An "Ashimemo.ini" the program cannot read (a section left unclosed,
-  // Notepad's "Unicode") must not silently stop the copies the user expects
+  // Notepad's "Unicode", a path in Shift_JIS) must not silently stop the copies the user expects
   // on the drive.
   void anUnreadableSettingsFileIsToldLikeAMissingDrive() {
     QTemporaryDir drive;
     const QString ini = QStringLiteral("[backup]\r\nsecond=%1\r\n").arg(drive.path());
     const QList<QPair<QByteArray, QString>> cases{{(ini + QStringLiteral("[server\n")).toUtf8(), QStringLiteral("書式が正しくありません")},
                                                   {QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(ini.utf16()), ini.size() * 2),
+                                                   QStringLiteral("文字コードが UTF-8 ではありません")},
+                                                  {QByteArray("[backup]\nsecond=/media/usb/\x8D\x48\x8F\xEA\n"),  // 工場 in Shift_JIS
                                                    QStringLiteral("文字コードが UTF-8 ではありません")}};
     for (const auto& [bytes, reason] : cases) {
       Place place;
