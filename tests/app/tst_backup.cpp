@@ -439,6 +439,12 @@ class BackupTest : public QObject {
     QProcess* done = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-1745.MDB"), place.work.path()});
     QVERIFY(done->waitForFinished(10000));
     QCOMPARE(rows(place.file(kData), schema::kUsers), users + 1);
+    // A name in both places, damaged here: the drive's good copy is put back.
+    spoilPageHeader(place.file(QStringLiteral("バックアップ/Setting-20261208-0930.MDB")));
+    done = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-0930.MDB"), place.work.path()});
+    QVERIFY(done->waitForFinished(10000));
+    QVERIFY2(done->exitCode() == 0, done->readAllStandardError().constData());
+    QCOMPARE(rows(place.file(kData), schema::kUsers), users);
   }
 
   void aSecondPlaceMissingReadOnlyOrFullIsToldOnceADay() {

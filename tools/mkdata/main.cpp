@@ -81,12 +81,19 @@ int listBackups(const QString& dir) {
 // Refused while the program runs on that folder.
 int restoreBackup(const QString& copy, const QString& dir) {
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
-  QString source = copy;
-  if (!QFileInfo(source).isFile()) source = QDir(safefile::backupFolder(dataFile)).filePath(copy);
   QString unreadable;
   const QString second = secondplace::folderFor(dataFile, &unreadable);
-  if (!QFileInfo(source).isFile() && !second.isEmpty()) source = QDir(second).filePath(copy);
-  if (!QFileInfo(source).isFile()) {
+  // A path, else a name in either place. The same name in both places
+  // (the list shows both): the local one, unless only the other checks out.
+  QStringList candidates;
+  if (QFileInfo(copy).isFile())
+    candidates << copy;
+  else
+    for (const QString& folder : {safefile::backupFolder(dataFile), second})
+      if (!folder.isEmpty() && QFileInfo(QDir(folder).filePath(copy)).isFile()) candidates << QDir(folder).filePath(copy);
+  QString source = candidates.value(0);
+  if (candidates.size() > 1 && !safefile::checkDataFile(source).ok) source = candidates[1];
+  if (source.isEmpty()) {
     say(stderr, QStringLiteral("バックアップ「%1」がありません。%2").arg(copy, unreadable));
     return 1;
   }
