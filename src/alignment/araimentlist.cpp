@@ -38,6 +38,7 @@ AraimentList::AraimentList(QWidget* parent) : ScreenDialog(parent) {
   }
   // Enter in the search field takes the current row as a double-click does.
   search_ = new ListSearch(grid_, this);
+  search_->setExport(QStringLiteral("アライメントマスタ"), QStringLiteral("アライメントマスタ登録一覧"));
   search_->setOnEnter([this] {
     SetCode();
     accept();

@@ -8,6 +8,7 @@
 #include "masters/u_master.h"
 #include "masters/versionwindow.h"
 #include "printing/araimentprint.h"
+#include "printing/comparisonprint.h"
 #include "printing/settingprint.h"
 #include "screens/selectedcode.h"
 #include "settings/setting_copy.h"
@@ -155,6 +156,12 @@ void Setting::Setting_Call_Click() {
   SelectedCode().clear();
   {
     SettingList list(this);
+    // A chosen row is compared with the setting shown here.
+    list.setShownCode(form_->codeField()->text());
+    list.comparisonPrinter = [](QWidget* parent, const comparison::SettingComparison& values) {
+      ComparisonPrint sheet(parent, values);
+      sheet.exec();
+    };
     list.exec();
   }
   if (!SelectedCode().isEmpty()) form_->loadCode(SelectedCode());

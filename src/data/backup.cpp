@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/schema.h"
+#include "data/servercopy.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <functional>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -32,16 +34,7 @@ constexpr int kStepPages = 1024;
 // form until they have checked out, so that they never count as copies.
 const QString kTempPattern = QStringLiteral(".Setting-*.tmp");
 
-// For tests that kill the program in the middle of a copy, a restore or a
-// thinning: with ASHIMEMO_TEST_STOP_AT naming `stage`, the work says so on
-// standard error and waits there for ever.
-void stopIfAsked(const char* stage) {
-  static const QByteArray at = qgetenv("ASHIMEMO_TEST_STOP_AT");
-  if (at.isEmpty() || at != stage) return;
-  std::fprintf(stderr, "stopped at %s\n", stage);
-  std::fflush(stderr);
-  for (;;) QThread::sleep(1);
-}
+using safefile::stopIfAsked;
 
 QString engineProblem(sqlite3* db, int rc) {
   const int own = db ? sqlite3_errcode(db) : SQLITE_OK;
@@ -257,10 +250,20 @@ bool changedSinceLastCopy(const QString& dataFile, const QDateTime& now) {
   return !last.isValid() || QFileInfo(dataFile).lastModified() >= last;
 }
 
-Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTime& when, sqlite3* open) {
+namespace {
+
+// Where the rows of a copy come from: writes them into the temporary file
+// `temp` (which exists, empty) and gives the source's row counts at that
+// moment. Returns the problem, or "".
+using Source = std::function<QString(const QString& temp, QMap<QString, qint64>* counts)>;
+
+// A copy from `source` into `folder`: to a temporary name, flushed, checked
+// against the counts, then named after `when`; `dataFile` (may be empty)
+// lends its size to the space check and its access rights to the copy.
+Result copyFrom(const QString& folder, const QString& dataFile, const QDateTime& when, const Source& source, bool thinAfter) {
   Result r;
   if (!safefile::ensureWritableFolder(folder, &r.problem)) return r;
-  removeStaleTemporaries({folder, dataFolder(dataFile)});
+  removeStaleTemporaries(dataFile.isEmpty() ? QStringList{folder} : QStringList{folder, dataFolder(dataFile)});
   const QStorageInfo disk(folder);
   if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < QFileInfo(dataFile).size() + 65536) {
     r.problem = QStringLiteral("ディスクの空きが足りません。");
@@ -277,7 +280,7 @@ Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTim
     return r;
   };
   QMap<QString, qint64> counts;
-  QString problem = copyDatabase(dataFile, temp, &counts, "backup-copying", open);
+  const QString problem = source(temp, &counts);
   if (!problem.isEmpty()) return fail(problem);
   QString error;
   if (!safefile::syncFile(temp, &error))
@@ -295,8 +298,25 @@ Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTim
   // Only now, with a newer copy checked and in place, may older ones go.
   // A copy through the program's own connection is made while the window
   // waits, and thinning may read every copy: the next copy thins instead.
-  if (!open) r.thinned = thin(folder, when);
+  if (thinAfter) r.thinned = thin(folder, when);
   return r;
+}
+
+}  // namespace
+
+Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTime& when, sqlite3* open) {
+  const auto fromFile = [&](const QString& temp, QMap<QString, qint64>* counts) {
+    return copyDatabase(dataFile, temp, counts, "backup-copying", open);
+  };
+  return copyFrom(folder, dataFile, when, fromFile, !open);
+}
+
+Result makeServerCopyIn(const QString& folder, const ServerUrl& url, const QString& password, const QDateTime& when) {
+  const auto fromServer = [&](const QString& temp, QMap<QString, qint64>* counts) {
+    QFile::remove(temp);  // the snapshot makes its file itself
+    return servercopy::writeSnapshot(url, password, temp, counts);
+  };
+  return copyFrom(folder, QString(), when, fromServer, true);
 }
 
 Result makeCopy(const QString& dataFile, const QDateTime& when) {

@@ -4,6 +4,7 @@
 // out, their generations, and putting a copy back in place of the data file.
 // Qt Core only; the program decides when to copy (app/autobackup.h).
 #include "data/safefile.h"
+#include "data/server.h"
 
 #include <QDateTime>
 #include <QList>
@@ -84,6 +85,12 @@ struct Result {
 // that way, from the file the program holds open; such a copy leaves the
 // thinning to the next copy.
 Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTime& when, sqlite3* open = nullptr);
+// A copy of the records of the PostgreSQL server at `url`, read in one
+// snapshot on a connection of the calling thread's own (servercopy.h), as
+// an ordinary data file: the same temporary name, check, name after `when`
+// and thinning as a copy of the data file, so that it can be opened as a
+// file, listed by --backups, or moved back with --to-server.
+Result makeServerCopyIn(const QString& folder, const ServerUrl& url, const QString& password, const QDateTime& when);
 // The same into the copies folder beside the data file.
 Result makeCopy(const QString& dataFile, const QDateTime& when);
 // makeCopy when dueIn says so; otherwise nothing is done and `due` is false.

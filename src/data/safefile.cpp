@@ -9,8 +9,10 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
+#include <QThread>
 
 #include <cerrno>
+#include <cstdio>
 #include <functional>
 #include <cstring>
 #include <climits>
@@ -190,6 +192,14 @@ QString folderLockPath(const QString& dataFile) {
   const QString name = folder.canonicalFilePath().isEmpty() ? folder.absoluteFilePath() : folder.canonicalFilePath();
   const QByteArray hash = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
   return QDir::temp().filePath(QStringLiteral("ashimemo-folder-%1.lock").arg(QString::fromLatin1(hash)));
+}
+
+void stopIfAsked(const char* stage) {
+  static const QByteArray at = qgetenv("ASHIMEMO_TEST_STOP_AT");
+  if (at.isEmpty() || at != stage) return;
+  std::fprintf(stderr, "stopped at %s\n", stage);
+  std::fflush(stderr);
+  for (;;) QThread::sleep(1);
 }
 
 }  // namespace safefile

@@ -105,48 +105,52 @@ const Table& table(const QString& name) {
   return none;
 }
 
-static QString quoted(const QString& id) { return u'"' + QString(id).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
+QString quoted(const QString& id) { return u'"' + QString(id).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
+
+QString typeName(Type type, Dialect dialect) {
+  // The server keeps the values exactly: 32-bit codes and flags, IEEE
+  // doubles for the product's spring values, unlimited texts.
+  switch (type) {
+    case Type::Integer: return QStringLiteral("INTEGER");
+    case Type::Real: return dialect == Dialect::Server ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL");
+    case Type::Text: return QStringLiteral("TEXT");
+  }
+  return {};
+}
+
+QStringList createStatements(Dialect dialect) {
+  QStringList out;
+  for (const Table& t : tables()) {
+    QStringList defs;
+    for (const Column& c : t.columns) {
+      QString def = quoted(c.name) + u' ' + typeName(c.type, dialect);
+      if (t.keyed && c.name == QStringLiteral("コード")) def += QStringLiteral(" PRIMARY KEY");
+      defs << def;
+    }
+    out << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), defs.join(QStringLiteral(", ")));
+  }
+  // The setting list is ordered by date, then code.
+  out << QStringLiteral("CREATE INDEX \"セッティング_登録日\" ON %1 (\"登録日\", \"コード\")").arg(quoted(kSettings));
+  return out;
+}
 
 bool create(QSqlDatabase& db, QString* error) {
+  const Dialect dialect = db.driverName() == QLatin1String("QPSQL") ? Dialect::Server : Dialect::File;
   QSqlQuery q(db);
-  auto run = [&](const QString& sql) {
-    if (q.exec(sql)) return true;
-    if (error) *error = engineText(q.lastError());
+  auto failed = [&](const QSqlError& e) {
+    if (error) *error = engineText(e);
+    db.rollback();
     return false;
   };
   if (!db.transaction()) {
     if (error) *error = engineText(db.lastError());
     return false;
   }
-  for (const Table& t : tables()) {
-    QStringList defs;
-    for (const Column& c : t.columns) {
-      QString def = quoted(c.name);
-      switch (c.type) {
-        case Type::Integer: def += QStringLiteral(" INTEGER"); break;
-        case Type::Real: def += QStringLiteral(" REAL"); break;
-        case Type::Text: def += QStringLiteral(" TEXT"); break;
-      }
-      if (t.keyed && c.name == QStringLiteral("コード")) def += QStringLiteral(" PRIMARY KEY");
-      defs << def;
-    }
-    if (!run(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), defs.join(QStringLiteral(", "))))) {
-      db.rollback();
-      return false;
-    }
-  }
-  // The setting list is ordered by date, then code.
-  if (!run(QStringLiteral("CREATE INDEX \"セッティング_登録日\" ON %1 (\"登録日\", \"コード\")").arg(quoted(kSettings)))) {
-    db.rollback();
-    return false;
-  }
+  for (const QString& sql : createStatements(dialect))
+    if (!q.exec(sql)) return failed(q.lastError());
   q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(quoted(kVersion), quoted(QStringLiteral("バージョン"))));
   q.addBindValue(kVersionText);
-  if (!q.exec()) {
-    if (error) *error = engineText(q.lastError());
-    db.rollback();
-    return false;
-  }
+  if (!q.exec()) return failed(q.lastError());
   if (!db.commit()) {
     if (error) *error = engineText(db.lastError());
     return false;

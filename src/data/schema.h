@@ -43,7 +43,19 @@ const QStringList& wheelItems();
 // The 26 standard-value columns shared by アライメント and アライメントマスタ.
 const QStringList& alignmentStandardColumns();
 
-// Creates all six tables and the version row in an empty database.
+// The data file (SQLite) or a PostgreSQL server. The tables, fields and
+// keys are the same on both; only the name of the double type differs.
+enum class Dialect { File, Server };
+
+// "name" quoted as an SQL identifier (the same on both engines).
+QString quoted(const QString& id);
+// The column type as the engine spells it.
+QString typeName(Type type, Dialect dialect);
+// CREATE TABLE for the six tables, then the setting list's index.
+QStringList createStatements(Dialect dialect);
+
+// Creates all six tables and the version row in an empty database of
+// either engine (told by the connection's driver), in one transaction.
 // Returns false with the engine's message on failure.
 bool create(QSqlDatabase& db, QString* error);
 

@@ -16,6 +16,7 @@ struct TextItem {
   QString text;
   QString fontName;
   double fontSize = 0;  // points
+  bool bold = false;
 };
 
 struct LineItem {

@@ -44,7 +44,12 @@ void PrintSurface::setFontSize(double points) {
   refreshFont();
 }
 
-void PrintSurface::refreshFont() { font_ = printFont(fontName_, fontSize_); }
+void PrintSurface::setFontBold(bool on) {
+  fontBold_ = on;
+  refreshFont();
+}
+
+void PrintSurface::refreshFont() { font_ = printFont(fontName_, fontSize_, fontBold_); }
 
 PrintPage& PrintSurface::page() {
   if (document_.pages.isEmpty()) document_.pages.append(PrintPage{});
@@ -52,7 +57,7 @@ PrintPage& PrintSurface::page() {
 }
 
 void PrintSurface::Text(const QString& text) {
-  page().items.append(TextItem{currentX_, currentY_, text, fontName_, fontSize_});
+  page().items.append(TextItem{currentX_, currentY_, text, fontName_, fontSize_, fontBold_});
   currentX_ += int(std::lround(TextWidth(text)));
 }
 
@@ -84,6 +89,7 @@ void PrintSurface::StartDoc() {
   lastError_.clear();
   cancelled_ = false;
   currentX_ = currentY_ = 0;
+  if (fontBold_) setFontBold(false);
 }
 
 void PrintSurface::NewPage() {

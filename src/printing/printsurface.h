@@ -28,6 +28,9 @@ class PrintSurface {
   void setFontName(const QString& name);
   double FontSize() const { return fontSize_; }
   void setFontSize(double points);
+  // Bold text (the differing values of a comparison); off at StartDoc.
+  bool FontBold() const { return fontBold_; }
+  void setFontBold(bool on);
   int PenWidth() const { return penWidth_; }
   void setPenWidth(int width) { penWidth_ = width; }
   qint32 PenColor() const { return penColor_; }
@@ -105,6 +108,7 @@ class PrintSurface {
   int currentX_ = 0, currentY_ = 0;
   QString fontName_;
   double fontSize_ = 10.5;
+  bool fontBold_ = false;
   QFont font_;
   int penWidth_ = 10;
   qint32 penColor_ = 0, brushColor_ = 0;

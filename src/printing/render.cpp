@@ -27,8 +27,9 @@ QPageLayout PrintDocument::layout() const {
   return QPageLayout(size, orientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-QFont printFont(const QString& name, double points) {
+QFont printFont(const QString& name, double points, bool bold) {
   QFont f(name);
+  f.setBold(bold);
   f.setPixelSize(std::max(1, int(std::lround(points * 20.0))));
   f.setHintingPreference(QFont::PreferNoHinting);
   f.setKerning(false);
@@ -55,7 +56,7 @@ QRectF rectOf(int x1, int y1, int x2, int y2) { return QRectF(QPointF(x1, y1), Q
 struct ItemPainter {
   QPainter& p;
   void operator()(const TextItem& t) const {
-    const QFont font = printFont(t.fontName, t.fontSize);
+    const QFont font = printFont(t.fontName, t.fontSize, t.bold);
     p.setFont(font);
     p.setPen(Qt::black);
     p.drawText(QPointF(t.x, t.y + QFontMetricsF(font).ascent()), t.text);

@@ -12,7 +12,7 @@ class QPagedPaintDevice;
 // A print font: the face name as the program names it ("ＭＳ 明朝" is drawn
 // with the font it is mapped to) at `points`, sized in pixels of one twip so
 // that its metrics are the same on every device.
-QFont printFont(const QString& name, double points);
+QFont printFont(const QString& name, double points, bool bold = false);
 // A blue-green-red colour value as a colour.
 QColor colourOf(qint32 bgr);
 

@@ -233,6 +233,20 @@ bool ListModel::setFilter(const QString& typed) {
   return true;
 }
 
+std::vector<QVariant> ListModel::shownValues(const QString& field) {
+  std::vector<QVariant> values;
+  qsizetype column = 0;
+  while (column < columns_.size() && columns_[column].field != field) ++column;
+  if (column == columns_.size() || sql_.isEmpty()) return values;
+  readSearchRows();
+  if (isFiltered()) {
+    for (int r : matches_) values.push_back(all_[size_t(r)].cells[size_t(column)]);
+  } else {
+    for (const SearchRow& row : all_) values.push_back(row.cells[size_t(column)]);
+  }
+  return values;
+}
+
 const std::vector<QVariant>& ListModel::rowAt(int row) const {
   return isFiltered() ? all_[size_t(matches_[size_t(row)])].cells : rows_[size_t(row)];
 }

@@ -81,6 +81,11 @@ class ListModel : public QAbstractTableModel {
   // Rows in the whole list; -1 until the search rows have been read.
   int totalCount() const { return searchRead_ ? int(all_.size()) : -1; }
 
+  // The stored values of the column showing `field` in every row the list
+  // shows, in its order: the rows a search narrowed it to, or every row of
+  // the record source (read whole when needed). Throws DbError.
+  std::vector<QVariant> shownValues(const QString& field);
+
   // The displayed text of a cell.
   QString cellText(int row, int column) const;
   int pageSize() const { return pageSize_; }

@@ -4,6 +4,7 @@
 #include "data/numfmt.h"
 #include "screens/fields.h"
 #include "screens/keys.h"
+#include "screens/listexport.h"
 #include "screens/listgrid.h"
 #include "screens/messages.h"
 
@@ -12,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QTimer>
 
 ListSearch::ListSearch(ListGrid* grid, QWidget* parent, const QStringList& searchFields)
@@ -86,7 +88,43 @@ void ListSearch::readRowsWhenIdle() {
   });
 }
 
+void ListSearch::setExport(const QString& table, const QString& listName) {
+  exportTable_ = table;
+  exportName_ = listName;
+  auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), window());
+  connect(key, &QShortcut::activated, this, &ListSearch::exportShown);
+  // The window's line edits are all there once it shows.
+  window()->installEventFilter(this);
+}
+
+void ListSearch::exportShown() {
+  QList<qint64> codes;
+  try {
+    for (const QVariant& code : grid_->data1()->shownValues(QStringLiteral("コード"))) codes << code.toLongLong();
+  } catch (const DbError& e) {
+    Msg::dbError(window(), window()->windowTitle(), e);
+    return;
+  }
+  listexport::exportRows(window(), exportTable_, exportName_, codes);
+}
+
 bool ListSearch::eventFilter(QObject* watched, QEvent* event) {
+  if (!exportTable_.isEmpty()) {
+    if (event->type() == QEvent::ShortcutOverride) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_E && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        event->ignore();  // not the line edit's "end of line": the window's shortcut
+        return true;
+      }
+    }
+    if (watched == window()) {
+      if (event->type() == QEvent::Show)
+        for (QLineEdit* edit : window()->findChildren<QLineEdit*>())
+          if (edit != field_) edit->installEventFilter(this);
+      return false;
+    }
+    if (watched != field_ && watched != grid_->viewport()) return false;
+  }
   if (watched == grid_->viewport()) {
     if (event->type() == QEvent::Paint) readRowsWhenIdle();
     return false;

@@ -10,6 +10,10 @@
 // The rows to search are read in the background once the list has been
 // painted, so opening a window is not slowed down and the first keystroke
 // usually finds them ready.
+//
+// Ctrl+E anywhere in the window saves the rows the list shows as a CSV file
+// (setExport). A line edit takes Ctrl+E as "end of line", so the search field
+// and the window's other line edits hand that key to the window's shortcut.
 #include "screens/listgrid.h"
 
 #include <QPointer>
@@ -33,6 +37,10 @@ class ListSearch : public QWidget {
   QLabel* countLine();
   // What Enter in the field does; called only when the grid has a current row.
   void setOnEnter(std::function<void()> take) { take_ = std::move(take); }
+  // Enables Ctrl+E: the rows shown, with every field of their records of
+  // `table`, through a save dialog proposing "<listName>_<date>.csv".
+  void setExport(const QString& table, const QString& listName);
+  void exportShown();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,4 +56,5 @@ class ListSearch : public QWidget {
   QLabel* count_ = nullptr;
   std::function<void()> take_;
   bool readTried_ = false;  // since the list was last read
+  QString exportTable_, exportName_;
 };

@@ -59,6 +59,8 @@ RecordScreen::RecordScreen(QWidget* parent, RecordScreenConfig config)
   connect(list_, &QAbstractItemView::doubleClicked, this, &RecordScreen::listDoubleClicked);
   search_ = new ListSearch(list_, this, config_.searchFields);
   search_->setOnEnter([this] { listDoubleClicked(list_->currentIndex()); });
+  search_->setExport(QString::fromUtf8(config_.codes->table),
+                     QString::fromUtf8(config_.codes->table) + QStringLiteral("一覧"));
 
   for (int b = 0; b <= RecordScreenConfig::Close; ++b) {
     auto* button = new QPushButton(QString::fromUtf8(kButtons[b].caption), this);

@@ -1,6 +1,8 @@
 #include "settings/settinglist.h"
 
+#include "data/comparison.h"
 #include "data/database.h"
+#include "data/numfmt.h"
 #include "screens/fields.h"
 #include "screens/keys.h"
 #include "screens/listgrid.h"
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 QString SettingList::recordSource() {
@@ -35,9 +38,12 @@ SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new Fi
                        this);
   auto* decide = new QPushButton(QStringLiteral("決　定"), this);
   nameControl(decide, QStringLiteral("ExitSwitch"));
+  auto* compare = new QPushButton(QStringLiteral("比　較"), this);
+  nameControl(compare, QStringLiteral("CompareSwitch"));
+  compare->setToolTip(QStringLiteral("選んだセッティングを比較します (Alt+K)"));
   auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
   nameControl(cancel, QStringLiteral("CanselSwitch"));
-  for (QPushButton* b : {decide, cancel}) {
+  for (QPushButton* b : {decide, compare, cancel}) {
     b->setAutoDefault(false);
     b->setMinimumSize(120, 36);
   }
@@ -49,10 +55,12 @@ SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new Fi
     SetCode();
     accept();
   });
+  search_->setExport(QStringLiteral("セッティング"), QStringLiteral("登録一覧表"));
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(decide);
+  buttons->addWidget(compare);
   buttons->addWidget(cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(search_);
@@ -72,6 +80,9 @@ SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new Fi
     SetCode();
     accept();
   });
+  connect(compare, &QPushButton::clicked, this, &SettingList::CompareSwitch_Click);
+  connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_K), this), &QShortcut::activated, this,
+          &SettingList::CompareSwitch_Click);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(grid_, &QAbstractItemView::doubleClicked, this, [this] {
     SetCode();
@@ -80,7 +91,8 @@ SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new Fi
   events_->watchWindow();
   setTabOrder(search_->field(), grid_);
   setTabOrder(grid_, decide);
-  setTabOrder(decide, cancel);
+  setTabOrder(decide, compare);
+  setTabOrder(compare, cancel);
   try {
     grid_->setRecordSource(recordSource());
   } catch (const DbError& e) {
@@ -100,3 +112,26 @@ void SettingList::ChkFunctionKey(int keyCode) {
   if (keyCode == Key::F12) reject();
 }
 
+
+void SettingList::CompareSwitch_Click() {
+  const QString code = grid_->currentCellText(1);
+  if (code.isEmpty()) return;
+  try {
+    const qint64 chosen = numfmt::codeValue(code);
+    const qint64 partner = comparison::partnerOf(chosen, numfmt::codeValue(shownCode_.trimmed()));
+    const auto a = comparison::readSetting(chosen);
+    const auto b = partner ? comparison::readSetting(partner) : std::nullopt;
+    if (!a || !b) {
+      Msg::notice(this, windowTitle(),
+                  QStringLiteral("コード[%1]のセッティングと比較するセッティングがありません。\n"
+                                 "同じユーザーの以前のセッティングがないときは、比較したいセッティングを"
+                                 "メイン画面に表示してから「比　較」を押してください。")
+                      .arg(code));
+      return;
+    }
+    SettingCompare window(this, comparison::compare(*a, *b), comparisonPrinter);
+    window.exec();
+  } catch (const DbError& e) {
+    Msg::dbError(this, windowTitle(), e);
+  }
+}

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <algorithm>
 
+#include <cerrno>
+#include <csignal>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
@@ -37,6 +39,21 @@ QString newestBinDir() {
   return {};
 }
 }  // namespace
+
+// A test executable that crashed or was killed leaves its server running:
+// stop those whose executable has ended (the folder is named by its pid).
+void PgServer::removeServersOfEndedRuns() const {
+  const QDir temp = QDir::temp();
+  for (const QString& name : temp.entryList({QStringLiteral("ashimemo-pg-*")}, QDir::Dirs)) {
+    const pid_t pid = name.section(u'-', -1).toInt();
+    if (pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    const QString data = temp.filePath(name) + QStringLiteral("/data");
+    if (QFile::exists(data + QStringLiteral("/postmaster.pid")))
+      run(bin(QStringLiteral("pg_ctl")), {QStringLiteral("stop"), QStringLiteral("-w"), QStringLiteral("-m"), QStringLiteral("immediate"),
+                                          QStringLiteral("-D"), data});
+    QDir(temp.filePath(name)).removeRecursively();
+  }
+}
 
 PgServer& PgServer::instance() {
   static PgServer server;
@@ -70,6 +87,7 @@ PgServer::PgServer() {
     return;
   }
   asPostgres_ = ::geteuid() == 0;
+  removeServersOfEndedRuns();
   dir_ = QDir::temp().filePath(QStringLiteral("ashimemo-pg-%1").arg(QCoreApplication::applicationPid()));
   QDir(dir_).removeRecursively();
   QDir().mkpath(dir_);

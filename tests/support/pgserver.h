@@ -42,6 +42,7 @@ class PgServer {
 
  private:
   PgServer();
+  void removeServersOfEndedRuns() const;
   bool run(const QString& program, const QStringList& args, QString* output = nullptr) const;
   QString bin(const QString& name) const;
   QString binDir_, dir_, why_;

@@ -6,10 +6,16 @@
 // "バックアップ" and in the second place that DIR/Ashimemo.ini names).
 // ashimemo-mkdata --restore COPY DIR: puts a copy (from either place) in
 // place of DIR/Setting.MDB.
+// ashimemo-mkdata --export [--sjis] DIR OUTDIR: the tables as CSV files.
+// ashimemo-mkdata --to-server FILE URL: a data file's records into a server.
+// ashimemo-mkdata --from-server URL FILE: a server's records into a new file.
 // ashimemo-mkdata --help | -h | --version: the usage or the version, status 0.
 #include "convert/importcommand.h"
+#include "convert/servercommand.h"
 #include "data/backup.h"
 #include "data/clock.h"
+#include "data/csvexport.h"
+#include "data/database.h"
 #include "data/datafile.h"
 #include "data/newfile.h"
 #include "data/safefile.h"
@@ -119,11 +125,62 @@ int restoreBackup(const QString& copy, const QString& dir) {
   return 0;
 }
 
+int usage();
+
+// The five tables of DIR/Setting.MDB as CSV files in OUTDIR, one per table
+// named after it. Every file is built before the first is written, so a
+// value that Shift_JIS cannot hold leaves no half set behind.
+int exportTables(QStringList args) {
+  const bool sjis = args.removeAll(QStringLiteral("--sjis")) > 0;
+  if (args.size() != 2) return usage();
+  const QString dataFile = QDir(args[0]).absoluteFilePath(kDataFileName);
+  if (!QFileInfo(dataFile).isFile()) {
+    say(stderr, QStringLiteral("「%1」がありません。").arg(QDir::toNativeSeparators(dataFile)));
+    return 1;
+  }
+  if (safefile::isJetFile(dataFile)) {
+    say(stderr, QStringLiteral("「%1」は Access 形式のファイルです。ashimemo-mkdata --import で変換してから"
+                               "書き出してください。").arg(QDir::toNativeSeparators(dataFile)));
+    return 1;
+  }
+  QString error;
+  if (!safefile::ensureWritableFolder(args[1], &error)) {
+    say(stderr, error);
+    return 1;
+  }
+  QList<csv::Encoded> files;
+  for (const QString& table : csv::exportTables()) {
+    try {
+      files << csv::exportTable(dataFile, table, sjis ? csv::Encoding::ShiftJis : csv::Encoding::Utf8);
+    } catch (const DbError& e) {
+      say(stderr, e.userText());
+      return 1;
+    }
+    if (!files.last().refusal.isEmpty()) {
+      say(stderr, files.last().refusal + QStringLiteral("\n--sjis を付けずに UTF-8 で書き出してください。"));
+      return 1;
+    }
+  }
+  const QLocale locale(QLocale::Japanese);
+  for (qsizetype i = 0; i < files.size(); ++i) {
+    const QString path = QDir(args[1]).absoluteFilePath(csv::exportTables()[i] + QStringLiteral(".csv"));
+    if (!csv::writeFile(path, files[i].bytes, &error)) {
+      say(stderr, error);
+      return 1;
+    }
+    say(stdout, QStringLiteral("%1  %2件").arg(QDir::toNativeSeparators(path), locale.toString(files[i].rowCount)));
+  }
+  return 0;
+}
+
 const char* const kUsage =
     "使い方: ashimemo-mkdata [--sample] ファイル名\n"
     "        ashimemo-mkdata --import [--password パスワード] [--access-closed] Jet形式のファイル 新しいファイル\n"
     "        ashimemo-mkdata --backups フォルダー\n"
     "        ashimemo-mkdata --restore バックアップ フォルダー\n"
+    "        ashimemo-mkdata --export [--sjis] フォルダー 書き出し先フォルダー\n"
+    "        ashimemo-mkdata --to-server データファイル postgresql://ユーザー名@サーバー名:ポート番号/データベース名\n"
+    "        ashimemo-mkdata --from-server postgresql://ユーザー名@サーバー名:ポート番号/データベース名 新しいファイル\n"
     "        ashimemo-mkdata --help | -h | --version";
 
 // Wrong usage: the usage on standard error, status 2.
@@ -146,7 +203,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.value(0) == QLatin1String("--import")) return convert::runImportCommand(args.mid(1));
+  if (args.value(0) == QLatin1String("--to-server")) return convert::runToServerCommand(args.mid(1));
+  if (args.value(0) == QLatin1String("--from-server")) return convert::runFromServerCommand(args.mid(1));
   if (args.value(0) == QLatin1String("--backups")) return args.size() == 2 ? listBackups(args[1]) : usage();
+  if (args.value(0) == QLatin1String("--export")) return exportTables(args.mid(1));
   if (args.value(0) == QLatin1String("--restore")) return args.size() == 3 ? restoreBackup(args[1], args[2]) : usage();
   const bool sample = args.removeAll(QStringLiteral("--sample")) > 0;
   if (args.size() != 1 || args[0].startsWith(u'-')) return usage();

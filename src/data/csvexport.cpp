@@ -1,0 +1,212 @@
+#include "data/csvexport.h"
+
+#include "data/database.h"
+#include "data/schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QStringEncoder>
+#include <QSaveFile>
+
+namespace csv {
+
+namespace {
+
+const char* const kShiftJis = "windows-31j";
+
+// How a column's values are written.
+enum class Kind { Plain, Code, Date };
+struct ColumnKind {
+  Kind kind = Kind::Plain;
+  int width = 0;  // digits of a code
+};
+
+ColumnKind kindOf(const QString& table, const QString& column) {
+  if (column == QStringLiteral("コード")) return {Kind::Code, table == schema::kCoilOvers ? 2 : 4};
+  if (table == schema::kSettings) {
+    if (column == QStringLiteral("ユーザー")) return {Kind::Code, 4};
+    if (column == QStringLiteral("車高調")) return {Kind::Code, 2};
+    if (column == QStringLiteral("登録日")) return {Kind::Date, 0};
+  }
+  return {};
+}
+
+bool needsQuotes(const QString& text) {
+  const ushort* p = text.utf16();
+  for (const ushort* end = p + text.size(); p != end; ++p)
+    if (*p == u',' || *p == u'"' || *p == u'\n' || *p == u'\r') return true;
+  return false;
+}
+
+void appendField(QString& out, const QString& text) {
+  if (text.isEmpty()) return;
+  if (!needsQuotes(text)) {
+    out.append(text.constData(), text.size());
+    return;
+  }
+  out += u'"';
+  for (QChar c : text) {
+    if (c == u'"') out += u'"';
+    out += c;
+  }
+  out += u'"';
+}
+
+QString numberText(const QVariant& value) {
+  if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+    return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+  return value.toString();
+}
+
+QString valueText(const ColumnKind& k, const QVariant& value) {
+  if (value.isNull()) return QString();
+  switch (k.kind) {
+    case Kind::Code:
+      if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int ||
+          value.typeId() == QMetaType::Double) {
+        const double v = value.toDouble();
+        if (v >= 0 && v == double(qint64(v)))
+          return QString::number(qint64(v)).rightJustified(k.width, u'0');
+      }
+      return numberText(value);
+    case Kind::Date: {
+      const QString t = value.toString();
+      bool digits = t.size() == 8;
+      for (QChar c : t) digits = digits && c.isDigit();
+      return digits ? t.left(4) + u'/' + t.mid(4, 2) + u'/' + t.mid(6, 2) : t;
+    }
+    case Kind::Plain: break;
+  }
+  return value.typeId() == QMetaType::QString ? value.toString() : numberText(value);
+}
+
+QList<ColumnKind> kindsOf(const QString& table, const QStringList& columns) {
+  QList<ColumnKind> kinds;
+  kinds.reserve(columns.size());
+  for (const QString& c : columns) kinds << kindOf(table, c);
+  return kinds;
+}
+
+// The first character of `text` that Shift_JIS (CP932) does not have, or "".
+QString unwritable(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    QStringEncoder encoder(kShiftJis, QStringConverter::Flag::Stateless);
+    const QString one = text.mid(i, n);
+    (void)QByteArray(encoder.encode(one));
+    if (encoder.hasError()) return one;
+    i += n - 1;
+  }
+  return QString();
+}
+
+}  // namespace
+
+const QStringList& exportTables() {
+  static const QStringList t{schema::kSettings, schema::kCoilOvers, schema::kUsers, schema::kAlignments,
+                             schema::kAlignmentBases};
+  return t;
+}
+
+QString field(const QString& text) {
+  QString out;
+  appendField(out, text);
+  return out;
+}
+
+QString cellText(const QString& table, const QString& column, const QVariant& value) {
+  return valueText(kindOf(table, column), value);
+}
+
+QString tableText(const QString& table, const QStringList& columns, const std::vector<std::vector<QVariant>>& rows) {
+  const QList<ColumnKind> kinds = kindsOf(table, columns);
+  const QMetaType stringType = QMetaType::fromType<QString>();
+  QString out;
+  out.reserve(qsizetype(rows.size() + 1) * columns.size() * 6);
+  for (qsizetype c = 0; c < columns.size(); ++c) {
+    if (c) out += u',';
+    appendField(out, columns[c]);
+  }
+  out += QLatin1String("\r\n");
+  for (const std::vector<QVariant>& row : rows) {
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+      if (c) out += u',';
+      if (size_t(c) >= row.size()) continue;
+      const QVariant& v = row[size_t(c)];
+      // Most values are texts written as stored: no copy on the way.
+      if (kinds[c].kind == Kind::Plain && v.metaType() == stringType)
+        appendField(out, *static_cast<const QString*>(v.constData()));
+      else
+        appendField(out, valueText(kinds[c], v));
+    }
+    out += QLatin1String("\r\n");
+  }
+  return out;
+}
+
+Encoded encode(const QString& table, const QStringList& columns, const std::vector<std::vector<QVariant>>& rows,
+               Encoding encoding) {
+  const QString text = tableText(table, columns, rows);
+  Encoded result;
+  result.rowCount = int(rows.size());
+  if (encoding == Encoding::Utf8) {
+    result.bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    return result;
+  }
+  QStringEncoder encoder(kShiftJis, QStringConverter::Flag::Stateless);
+  result.bytes = encoder.encode(text);
+  if (!encoder.hasError()) return result;
+  // Name the first value that cannot be written, by its row's code.
+  result.bytes.clear();
+  const QList<ColumnKind> kinds = kindsOf(table, columns);
+  const qsizetype codeColumn = columns.indexOf(QStringLiteral("コード"));
+  for (const std::vector<QVariant>& row : rows) {
+    for (qsizetype c = 0; c < columns.size() && size_t(c) < row.size(); ++c) {
+      const QString bad = unwritable(valueText(kinds[c], row[size_t(c)]));
+      if (bad.isEmpty()) continue;
+      const QString code = codeColumn >= 0 && size_t(codeColumn) < row.size()
+                               ? valueText(kinds[codeColumn], row[size_t(codeColumn)])
+                               : QString();
+      result.refusal = QStringLiteral("「%1」のコード %2 の項目「%3」に Shift_JIS で書けない文字「%4」があるため、"
+                                      "書き出せませんでした。")
+                           .arg(table, code, columns[c], bad);
+      return result;
+    }
+  }
+  result.refusal = QStringLiteral("「%1」に Shift_JIS で書けない文字があるため、書き出せませんでした。").arg(table);
+  return result;
+}
+
+Encoded exportTable(const QString& file, const QString& table, Encoding encoding, const QList<qint64>* codes) {
+  QStringList columns;
+  std::vector<std::vector<QVariant>> rows = Database::readAll(
+      file, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"コード\"").arg(table), &columns);
+  if (codes) {
+    const qsizetype codeColumn = columns.indexOf(QStringLiteral("コード"));
+    QHash<qint64, size_t> at;
+    at.reserve(qsizetype(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i) at.insert(rows[i][size_t(codeColumn)].toLongLong(), i);
+    std::vector<std::vector<QVariant>> chosen;
+    chosen.reserve(size_t(codes->size()));
+    for (qint64 code : *codes)
+      if (auto it = at.constFind(code); it != at.constEnd()) chosen.push_back(std::move(rows[*it]));
+    rows = std::move(chosen);
+  }
+  return encode(table, columns, rows, encoding);
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
+  // QSaveFile writes a temporary file beside the target and renames it into
+  // place on commit: a file of that name is never half-written.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    *error = QStringLiteral("「%1」に書き込めません。\n保存先のフォルダーを確認してください。")
+                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace csv
