@@ -119,8 +119,7 @@ class FirstStartTest : public QObject {
     QVERIFY(QDir(folder).rename(QStringLiteral("バックアップ"), QStringLiteral("USB")));
     write(folder.filePath(QStringLiteral("Ashimemo.ini")), "[backup]\nsecond=USB\n");
     QVERIFY(!FirstStart::prepare(folder.path(), assets()).createdDataFile);
-    // Saved as Notepad's "Unicode": the place cannot be read, so nothing is made and the file is named.
-    write(folder.filePath(QStringLiteral("Ashimemo.ini")), QByteArray("\xFF\xFE[\0b\0", 6));
+    write(folder.filePath(QStringLiteral("Ashimemo.ini")), QByteArray("\xFF\xFE[\0b\0", 6));  // Notepad's "Unicode": unreadable
     const FirstStart::Outcome unread = FirstStart::prepare(folder.path(), assets());
     QVERIFY(!unread.createdDataFile && !QFileInfo::exists(folder.filePath(kDataFileName)));
     QVERIFY2(unread.error.contains(QStringLiteral("Ashimemo.ini」の文字コード")), qPrintable(unread.error));
