@@ -1,5 +1,6 @@
 #include "firststart.h"
 
+#include "data/appconfig.h"
 #include "data/backup.h"
 #include "data/clock.h"
 #include "data/datafile.h"
@@ -42,18 +43,12 @@ Outcome prepare(const QString& folder, const QString& pictureDir) {
   // Nor when a checked copy of a lost data file is there (in "バックアップ"
   // or in the second place): the program then offers to put it back, which
   // a new, empty file would hide.
-  // Nor when "Ashimemo.ini" cannot be read: the second place it names may
-  // hold the copies of a new PC's records.
-  QString unreadable;
-  const QString second = secondplace::folderFor(data, &unreadable);
-  const bool lost = !QFileInfo(data).isSymLink() && !QFileInfo::exists(data);
-  if (lost && !unreadable.isEmpty()) {
-    out.error = QStringLiteral("データファイル「%1」がありません。%2\n2 か所目のバックアップ先を確かめられないため、"
-                               "新しいデータファイルは作りません。「Ashimemo.ini」を直してから、もう一度起動してください。")
-                    .arg(data, unreadable);
-    return out;
-  }
-  if (lost && !secondplace::newestGoodCopy(data, second, Clock::now()).found) {
+  // Nor in a folder whose "Ashimemo.ini" names a server (or cannot be read):
+  // the records are on the server.
+  const AppConfig config = readAppConfig(folder);
+  const bool onServer = config.present && (!config.serverUrl.isEmpty() || !config.error.isEmpty());
+  if (!onServer && !QFileInfo(data).isSymLink() && !QFileInfo::exists(data) &&
+      !secondplace::newestGoodCopy(data, secondplace::folderFor(data), Clock::now()).found) {
     QString why;
     out.createdDataFile = createDataFile(data, false, &why);
     // Another start may have made it at the same moment; that one is kept.

@@ -30,7 +30,7 @@ constexpr qint64 kChangedEverySecs = 3 * 3600;
 AutoBackup::AutoBackup(QWidget* window)
     : window_(window),
       dataFile_(QFileInfo(Database::path()).absoluteFilePath()),
-      second_(secondplace::folderFor(dataFile_, &secondConfigProblem_)),
+      second_(secondplace::folderFor(dataFile_)),
       midnight_(new QTimer(this)),
       watcher_(new QFileSystemWatcher(this)) {
   lastCopy_ = Clock::now();
@@ -114,14 +114,11 @@ void AutoBackup::start(Kind kind) {
   const QString file = dataFile_;
   const QDateTime when = Clock::now();
   const QString second = second_;
-  const QString unreadable = secondConfigProblem_;
   kind_ = kind;
-  worker_ = QThread::create([this, file, when, kind, second, unreadable] {
+  worker_ = QThread::create([this, file, when, kind, second] {
     result_ = kind == Kind::Daily ? backup::makeDailyCopyIfDue(file, when) : backup::makeCopy(file, when);
     secondResult_ = secondplace::Outcome();
-    if (!result_.ok && result_.due) return;
-    secondResult_.problem = unreadable;  // the place it may name is unknown: told like a missing drive
-    if (second.isEmpty()) return;
+    if (second.isEmpty() || (!result_.ok && result_.due)) return;
     copyingToSecond_ = true;
     secondResult_ = result_.ok ? secondplace::copyTo(result_.path, second, when)
                                : secondplace::catchUp(file, second, when);
@@ -266,10 +263,9 @@ void AutoBackup::tellSecond(const QString& problem) {
     return;
   }
   if (!secondplace::firstNoticeOn(dataFile_, Clock::now().date())) return;
-  const QString place = second_.isEmpty() ? QStringLiteral("2 か所目の保存先") : QStringLiteral("「%1」").arg(second_);
   Msg::notice(closing_ ? nullptr : window_, kTitle,
-              QStringLiteral("バックアップを%1に保存できませんでした。\n%2\n"
+              QStringLiteral("バックアップを「%1」に保存できませんでした。\n%2\n"
                              "このパソコンの「%3」フォルダーには、バックアップが正しく作成されています。\n"
                              "保存できるようになれば、次のバックアップから自動的にまた保存します。")
-                  .arg(place, problem, safefile::kBackupFolderName));
+                  .arg(second_, problem, safefile::kBackupFolderName));
 }

@@ -59,7 +59,6 @@ class AutoBackup : public QObject {
   QThread* worker_ = nullptr;
   Kind kind_ = Kind::Daily;
   backup::Result result_;
-  QString secondConfigProblem_;  // "Ashimemo.ini" could not be read
   QString second_;  // the second place, or empty
   secondplace::Outcome secondResult_;
   std::atomic<bool> copyingToSecond_{false};

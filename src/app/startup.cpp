@@ -4,7 +4,11 @@
 #include "app/jetstart.h"
 #include "app/mainwindow.h"
 #include "app/recovery.h"
+#include "app/servercopies.h"
+#include "app/serverstart.h"
 #include "app/termination.h"
+#include "data/appconfig.h"
+#include "data/database.h"
 #include "data/datafile.h"
 #include "data/rules.h"
 #include "data/safefile.h"
@@ -18,6 +22,7 @@
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QTranslator>
+#include <memory>
 
 namespace {
 const QString kTitle = QStringLiteral("Ashimemo");
@@ -46,8 +51,20 @@ int runAshimemo(int argc, char** argv) {
     return 1;
   }
 
-  if (offerJetConversion(kDataFileName) == JetStart::Ended) return 1;
-  if (!openDataFileAtStartUp()) return 1;
+  // "Ashimemo.ini" naming a server: the records are there, and no data file
+  // is looked for, converted or made here.
+  const AppConfig config = readAppConfig();
+  if (!config.error.isEmpty()) {
+    Msg::refuse(nullptr, kTitle, config.error + QStringLiteral("\nプログラムを終了します。"));
+    return 1;
+  }
+  const bool onServer = !config.serverUrl.isEmpty();
+  if (onServer) {
+    if (!openServerAtStartUp(config.serverUrl)) return 1;
+  } else {
+    if (offerJetConversion(kDataFileName) == JetStart::Ended) return 1;
+    if (!openDataFileAtStartUp()) return 1;
+  }
   InitMonthDays();
   quitOnTerminationSignal();
 
@@ -56,9 +73,11 @@ int runAshimemo(int argc, char** argv) {
     Setting window;
     window.startUp();
     window.show();
-    AutoBackup backups(&window);
+    std::unique_ptr<AutoBackup> backups(onServer ? nullptr : new AutoBackup(&window));
+    std::unique_ptr<ServerCopies> serverCopies(onServer ? new ServerCopies(&window) : nullptr);
     status = app.exec();
-    backups.atClose();
+    if (backups) backups->atClose();
+    if (serverCopies) serverCopies->atClose();
   }
   CloseDataFile();
   return status;

@@ -1,6 +1,7 @@
 #include "data/csvexport.h"
 
 #include "data/database.h"
+#include "data/engine.h"
 #include "data/schema.h"
 
 #include <QDir>
@@ -180,9 +181,14 @@ Encoded encode(const QString& table, const QStringList& columns, const std::vect
 }
 
 Encoded exportTable(const QString& file, const QString& table, Encoding encoding, const QList<qint64>* codes) {
+  return exportTable(makeFileEngine(file), table, encoding, codes);
+}
+
+Encoded exportTable(const std::shared_ptr<const Engine>& engine, const QString& table, Encoding encoding,
+                    const QList<qint64>* codes) {
   QStringList columns;
   std::vector<std::vector<QVariant>> rows = Database::readAll(
-      file, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"コード\"").arg(table), &columns);
+      engine, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"コード\"").arg(table), &columns);
   if (codes) {
     const qsizetype codeColumn = columns.indexOf(QStringLiteral("コード"));
     QHash<qint64, size_t> at;

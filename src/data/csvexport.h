@@ -12,7 +12,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 #include <vector>
+
+class Engine;
 
 namespace csv {
 
@@ -46,6 +49,9 @@ Encoded encode(const QString& table, const QStringList& columns, const std::vect
 // only the rows whose code is in `codes`, in that order, when it is given.
 // Throws DbError.
 Encoded exportTable(const QString& file, const QString& table, Encoding encoding,
+                    const QList<qint64>* codes = nullptr);
+// The same from the open records (Database::engine()), a file or a server.
+Encoded exportTable(const std::shared_ptr<const Engine>& engine, const QString& table, Encoding encoding,
                     const QList<qint64>* codes = nullptr);
 
 // Writes the bytes under a temporary name beside `path` and renames it into

@@ -1,7 +1,10 @@
 #include "data/database.h"
 
+#include "data/engine.h"
 #include "data/safefile.h"
 #include "data/schema.h"
+#include "data/server.h"
+#include "data/serverschema.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,6 +15,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QThread>
 
 #include <sqlite3.h>
@@ -22,6 +26,8 @@ const QString kMain = QStringLiteral("ashimemo");
 const QString kList = QStringLiteral("ashimemo-list");
 int transactionDepth = 0;
 QString openPath;
+std::shared_ptr<Engine> current;  // the engine of the open records
+int commits = 0;                  // transactions committed since opening
 // The file the open path named when it was opened (through any link).
 struct stat openFile {};
 std::function<QString()> fileMovedHandler;
@@ -149,7 +155,31 @@ Database::OpenResult Database::open(const QString& path, QString* error, bool* d
   openPath = path;
   transactionDepth = 0;
   ::stat(QFile::encodeName(path).constData(), &openFile);
+  current = makeFileEngine(path);
   return Opened;
+}
+
+ServerOpen Database::openServer(const ServerUrl& url, const QString& password, QString* detail, QString* missing) {
+  close();
+  if (missing) missing->clear();
+  for (const QString& name : {kMain, kList}) {
+    const ServerOpen result = ::openServer(name, url, password, detail);
+    if (result != ServerOpen::Opened) {
+      close();
+      return result;
+    }
+  }
+  QSqlDatabase db = connection();
+  const ServerTables held = serverTables(db);
+  if (!held.ok || !held.missing.isEmpty()) {
+    if (missing) *missing = held.missing;
+    if (detail && !held.ok) *detail = held.problem;
+    close();
+    return ServerOpen::Refused;
+  }
+  transactionDepth = 0;
+  current = makeServerEngine(url, password, kMain, kList);
+  return ServerOpen::Opened;
 }
 
 void Database::close() {
@@ -164,12 +194,32 @@ void Database::close() {
   }
   openPath.clear();
   transactionDepth = 0;
+  commits = 0;
+  current.reset();
 }
 
-bool Database::isOpen() { return QSqlDatabase::contains(kMain) && QSqlDatabase::database(kMain, false).isOpen(); }
+// A server's records stay open while its connection is lost: the next
+// statement opens the connection again.
+bool Database::isOpen() {
+  return current && (current->onServer() || (QSqlDatabase::contains(kMain) && QSqlDatabase::database(kMain, false).isOpen()));
+}
 QString Database::path() { return openPath; }
+bool Database::onServer() { return current && current->onServer(); }
+QString Database::place() { return current ? current->place() : QString(); }
+std::shared_ptr<const Engine> Database::engine() { return current; }
+bool Database::serverLogin(ServerUrl* url, QString* password) { return current && current->login(url, password); }
+int Database::savesSinceOpen() { return commits; }
+
+static Engine& engineInUse() {
+  if (!current) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
+  return *current;
+}
+
+void Database::readList(const QString& sql, QStringList* columns, std::vector<std::vector<QVariant>>* rows) {
+  engineInUse().readList(sql, columns, rows);
+}
 QSqlDatabase Database::connection() { return QSqlDatabase::database(kMain, false); }
-sqlite3* Database::handle() { return isOpen() ? handleOf(connection()) : nullptr; }
+sqlite3* Database::handle() { return isOpen() && !onServer() ? handleOf(connection()) : nullptr; }
 
 bool Database::fileMoved() {
   if (openPath.isEmpty()) return false;
@@ -207,6 +257,32 @@ static QVariant columnValue(sqlite3_stmt* stmt, int c) {
 }
 
 QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
+  return engineInUse().codesAndNames(sql, transactionDepth == 0);
+}
+
+// Every row of a query on the shared connection, read whole.
+static void fileRead(const QString& sql, QStringList* columns, Engine::Rows* rows) {
+  sqlite3* db = engineHandle();
+  sqlite3_stmt* stmt = nullptr;
+  const QByteArray text = sql.toUtf8();
+  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) raiseEngine(db);
+  const int n = sqlite3_column_count(stmt);
+  for (int c = 0; c < n; ++c) *columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    std::vector<QVariant> row(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c) row[size_t(c)] = columnValue(stmt, c);
+    rows->push_back(std::move(row));
+  }
+  if (rc != SQLITE_DONE) {
+    const QString error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(stmt);
+    Database::raise(QSqlError(QString(), error, QSqlError::StatementError));
+  }
+  sqlite3_finalize(stmt);
+}
+
+static QList<std::pair<double, QString>> fileCodesAndNames(const QString& sql) {
   QList<std::pair<double, QString>> rows;
   sqlite3* db = engineHandle();
   sqlite3_stmt* stmt = nullptr;
@@ -220,11 +296,17 @@ QList<std::pair<double, QString>> Database::codesAndNames(const QString& sql) {
   }
   const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
   sqlite3_finalize(stmt);
-  if (!error.isEmpty()) raise(QSqlError(QString(), error, QSqlError::StatementError));
+  if (!error.isEmpty()) Database::raise(QSqlError(QString(), error, QSqlError::StatementError));
   return rows;
 }
 
-std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const QString& sql, QStringList* columns,
+std::vector<std::vector<QVariant>> Database::readAll(const std::shared_ptr<const Engine>& engine, const QString& sql,
+                                                    QStringList* columns, const std::atomic<bool>* stop) {
+  if (!engine) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
+  return engine->readAll(sql, columns, stop);
+}
+
+static std::vector<std::vector<QVariant>> fileReadAll(const QString& file, const QString& sql, QStringList* columns,
                                                     const std::atomic<bool>* stop) {
   std::vector<std::vector<QVariant>> rows;
   sqlite3* db = nullptr;
@@ -232,7 +314,7 @@ std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const 
                       nullptr) != SQLITE_OK) {
     const QString error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
     sqlite3_close(db);
-    raise(QSqlError(error, error, QSqlError::ConnectionError));
+    Database::raise(QSqlError(error, error, QSqlError::ConnectionError));
   }
   // A save in progress holds the file only for a moment: wait up to 3 s as
   // the other connections do, but end at once when the rows are no longer
@@ -255,7 +337,7 @@ std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const 
   if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
     const QString error = QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_close(db);
-    raise(QSqlError(error, error, QSqlError::StatementError));
+    Database::raise(QSqlError(error, error, QSqlError::StatementError));
   }
   const int n = sqlite3_column_count(stmt);
   if (columns) {
@@ -277,7 +359,7 @@ std::vector<std::vector<QVariant>> Database::readAll(const QString& file, const 
   const QString error = rc == SQLITE_DONE || stopped ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
   sqlite3_finalize(stmt);
   sqlite3_close(db);
-  if (!error.isEmpty()) raise(QSqlError(error, error, QSqlError::StatementError));
+  if (!error.isEmpty()) Database::raise(QSqlError(error, error, QSqlError::StatementError));
   return rows;
 }
 
@@ -291,39 +373,54 @@ QSqlQuery& Database::prepared(const QString& sql) {
   return *it;
 }
 
-// Runs one of our fixed statements; false on failure, with the error.
-static bool run(const QString& sql, QSqlError* error = nullptr) {
+// Runs one of our fixed statements with bound values; false on failure,
+// with the error.
+static bool run(const QString& sql, const QVariantList& values = {}, QSqlError* error = nullptr) {
   QSqlQuery& q = Database::prepared(sql);
+  for (int i = 0; i < values.size(); ++i) q.bindValue(i, values[i]);
   const bool ok = q.exec();
   if (!ok && error) *error = q.lastError();
   q.finish();
   return ok;
 }
 
+// Runs a statement that ends a transaction; its failure is not reported.
+static void endQuietly(const QString& sql) {
+  if (!current) return;
+  try {
+    current->exec(sql, {}, false);
+  } catch (const DbError&) {
+  }
+}
+
 Transaction::Transaction() {
   if (transactionDepth++ == 0) {
-    QSqlError e;
-    if (!run(QStringLiteral("BEGIN IMMEDIATE"), &e)) {
+    try {
+      Engine& engine = engineInUse();
+      engine.exec(engine.beginStatement(), {}, true);
+    } catch (const DbError&) {
       --transactionDepth;
-      Database::raise(e);
+      throw;
     }
   }
 }
 
 Transaction::~Transaction() {
   if (done_) return;
-  if (--transactionDepth == 0) run(QStringLiteral("ROLLBACK"));
+  if (--transactionDepth == 0) endQuietly(QStringLiteral("ROLLBACK"));
 }
 
 void Transaction::commit() {
   if (done_) return;
   if (transactionDepth == 1) {
-    QSqlError e;
-    if (!run(QStringLiteral("COMMIT"), &e)) {
-      run(QStringLiteral("ROLLBACK"));
+    try {
+      engineInUse().exec(QStringLiteral("COMMIT"), {}, false);
+      ++commits;
+    } catch (const DbError&) {
+      endQuietly(QStringLiteral("ROLLBACK"));
       done_ = true;
       transactionDepth = 0;
-      Database::raise(e);
+      throw;
     }
   }
   --transactionDepth;
@@ -338,27 +435,8 @@ Recordset::Recordset(const QString& sql, Mode mode) : mode_(mode) {
     const auto m = from.match(sql);
     table_ = m.hasMatch() ? m.captured(1) : QString();
   }
-  sqlite3* db = engineHandle();
-  sqlite3_stmt* stmt = nullptr;
-  const QByteArray text = sql.toUtf8();
-  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) raiseEngine(db);
-  const int n = sqlite3_column_count(stmt);
-  for (int c = 0; c < n; ++c) {
-    columns_ << QString::fromUtf8(sqlite3_column_name(stmt, c));
-    columnIndex_.insert(columns_.last(), c);
-  }
-  int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    std::vector<QVariant> row(static_cast<size_t>(n));
-    for (int c = 0; c < n; ++c) row[size_t(c)] = columnValue(stmt, c);
-    rows_.push_back(std::move(row));
-  }
-  if (rc != SQLITE_DONE) {
-    const QString error = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(stmt);
-    Database::raise(QSqlError(QString(), error, QSqlError::StatementError));
-  }
-  sqlite3_finalize(stmt);
+  engineInUse().read(sql, &columns_, &rows_, transactionDepth == 0);
+  for (int c = 0; c < columns_.size(); ++c) columnIndex_.insert(columns_[c], c);
 }
 
 QVariant Recordset::field(const QString& name) const {
@@ -429,15 +507,11 @@ void Recordset::update() {
     for (const QString& c : cols) sets << c + QStringLiteral("=?");
     sql = QStringLiteral("UPDATE %1 SET %2 WHERE \"コード\"=?").arg(quoted(table_), sets.join(u','));
   }
+  QVariantList values;
+  for (const auto& [n, v] : buffer_) values << v;
+  if (editing_ == Editing::Editing) values << editKey_;
   Transaction tx;
-  QSqlQuery& q = Database::prepared(sql);
-  int i = 0;
-  for (const auto& [n, v] : buffer_) q.bindValue(i++, v);
-  if (editing_ == Editing::Editing) q.bindValue(i, editKey_);
-  const bool ok = q.exec();
-  const QSqlError error = q.lastError();
-  q.finish();
-  if (!ok) Database::raise(error);
+  engineInUse().exec(sql, values, false);
   tx.commit();
   editing_ = Editing::None;
   buffer_.clear();
@@ -446,13 +520,9 @@ void Recordset::update() {
 
 void Recordset::deleteRow() {
   if (mode_ != Updatable || eof()) return;
+  const QVariant code = field(QStringLiteral("コード"));
   Transaction tx;
-  QSqlQuery& q = Database::prepared(QStringLiteral("DELETE FROM %1 WHERE \"コード\"=?").arg(quoted(table_)));
-  q.bindValue(0, field(QStringLiteral("コード")));
-  const bool ok = q.exec();
-  const QSqlError error = q.lastError();
-  q.finish();
-  if (!ok) Database::raise(error);
+  engineInUse().exec(QStringLiteral("DELETE FROM %1 WHERE \"コード\"=?").arg(quoted(table_)), {code}, false);
   tx.commit();
 }
 
@@ -463,3 +533,46 @@ void Recordset::close() {
   buffer_.clear();
   bufferIndex_.clear();
 }
+
+namespace {
+// The data file: SQLite through Qt's driver for the statements of ours and
+// straight through SQLite's own handle for reading.
+class FileEngine : public Engine {
+ public:
+  explicit FileEngine(const QString& path) : file_(QFileInfo(path).absoluteFilePath()) {}
+  bool onServer() const override { return false; }
+  QString place() const override { return file_; }
+  void read(const QString& sql, QStringList* columns, Rows* rows, bool) override { fileRead(sql, columns, rows); }
+  void readList(const QString& sql, QStringList* columns, Rows* rows) override {
+    QSqlQuery q(QSqlDatabase::database(kList, false));
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) Database::raise(q.lastError());
+    const QSqlRecord rec = q.record();
+    for (int c = 0; c < rec.count(); ++c) *columns << rec.fieldName(c);
+    while (q.next()) {
+      std::vector<QVariant> row;
+      row.reserve(size_t(rec.count()));
+      for (int c = 0; c < rec.count(); ++c) row.push_back(q.value(c));
+      rows->push_back(std::move(row));
+    }
+    const QSqlError error = q.lastError();
+    q.finish();
+    if (error.isValid()) Database::raise(error);
+  }
+  QList<std::pair<double, QString>> codesAndNames(const QString& sql, bool) override { return fileCodesAndNames(sql); }
+  void exec(const QString& sql, const QVariantList& values, bool) override {
+    QSqlError e;
+    if (!run(sql, values, &e)) Database::raise(e);
+  }
+  QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+  bool login(ServerUrl*, QString*) const override { return false; }
+  Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
+    return fileReadAll(file_, sql, columns, stop);
+  }
+
+ private:
+  QString file_;
+};
+}  // namespace
+
+std::shared_ptr<Engine> makeFileEngine(const QString& path) { return std::make_shared<FileEngine>(path); }

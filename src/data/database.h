@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct sqlite3;
 class QSqlDatabase;
 class QSqlQuery;
 class QSqlError;
+class Engine;
+struct ServerUrl;
+enum class ServerOpen;
 
 // An engine error: locked, corrupt, read-only file, missing table or field.
 // `message` is a Japanese sentence for the user; `detail` the engine's text.
@@ -47,11 +51,30 @@ class Database {
   // itself is unusable (not a data file, damaged, a table missing) rather
   // than locked or read-only. Nothing is written to the file.
   static OpenResult open(const QString& path, QString* error = nullptr, bool* damaged = nullptr);
+  // Opens the records on a PostgreSQL server instead (see server.h for the
+  // results and `password`). When the database lacks a table or field of
+  // ours, `missing` names it and the result is Refused. Nothing is created.
+  static ServerOpen openServer(const ServerUrl& url, const QString& password, QString* detail = nullptr,
+                               QString* missing = nullptr);
   static void close();
   static bool isOpen();
+  // The open data file; empty on a server.
   static QString path();
+  // Whether the records are on a server, and what messages call their place
+  // (the file's path, or "USER@HOST:PORT/DBNAME"). For start-up and the
+  // copies only: the screens work the same on both.
+  static bool onServer();
+  static QString place();
+  // The open server's address and the password it was opened with (for
+  // the copies' own connections); false on a data file.
+  static bool serverLogin(ServerUrl* url, QString* password);
+  // Transactions committed since the records were opened.
+  static int savesSinceOpen();
+  // The engine of the open records, for a reading on a worker thread.
+  static std::shared_ptr<const Engine> engine();
+
   static QSqlDatabase connection();
-  // The engine's handle of the shared connection; null when none is open.
+  // SQLite's handle of the shared connection; null when none is open and on a server.
   static sqlite3* handle();
   // True when the open data file is no longer at its path: deleted, moved
   // or replaced by another file since it was opened (the program still
@@ -64,6 +87,9 @@ class Database {
   static void setFileMovedHandler(std::function<QString()> handler);
   // Name of the second connection used by the bound list grids.
   static QString listConnectionName();
+  // Every row of a query on that connection (a page of a list grid), with
+  // the result's column names. Throws DbError.
+  static void readList(const QString& sql, QStringList* columns, std::vector<std::vector<QVariant>>* rows);
 
   // The first two columns of every row of a query, as (number, trimmed
   // text): the drop-down lists of codes and names, read straight from the
@@ -71,11 +97,12 @@ class Database {
   static QList<std::pair<double, QString>> codesAndNames(const QString& sql);
 
   // Every row of a query, read straight from the engine through a read-only
-  // connection of its own to `file` (the open data file), closed before it
-  // returns: the list search reads a whole list at once, also from a worker
-  // thread. `columns` receives the result's column names. When `stop` turns
-  // true the reading ends early with the rows read so far. Throws DbError.
-  static std::vector<std::vector<QVariant>> readAll(const QString& file, const QString& sql,
+  // connection of its own to the records of `engine` (Database::engine()),
+  // closed before it returns: the list search reads a whole list at once,
+  // also from a worker thread. `columns` receives the result's column names.
+  // When `stop` turns true the reading ends early with the rows read so far.
+  // Throws DbError.
+  static std::vector<std::vector<QVariant>> readAll(const std::shared_ptr<const Engine>& engine, const QString& sql,
                                                     QStringList* columns = nullptr,
                                                     const std::atomic<bool>* stop = nullptr);
 

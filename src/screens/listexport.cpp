@@ -55,7 +55,7 @@ bool exportRows(QWidget* window, const QString& table, const QString& listName, 
   csv::Encoded file;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    file = csv::exportTable(Database::path(), table, choice.encoding, &codes);
+    file = csv::exportTable(Database::engine(), table, choice.encoding, &codes);
   } catch (const DbError& e) {
     QApplication::restoreOverrideCursor();
     Msg::dbError(window, title, e);

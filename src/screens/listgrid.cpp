@@ -5,13 +5,8 @@
 #include "data/searchtext.h"
 #include "screens/fields.h"
 
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <optional>
 
 QString listCellText(const QVariant& value, const QString& format) {
@@ -52,26 +47,24 @@ void ListModel::setRecordSource(const QString& sql) {
 }
 
 void ListModel::readPage(std::vector<std::vector<QVariant>>& out) const {
-  QSqlQuery q(QSqlDatabase::database(Database::listConnectionName(), false));
-  q.setForwardOnly(true);
   // One row more than a page tells whether more rows follow.
   const QString paged = sql_ + QStringLiteral(" LIMIT %1 OFFSET %2").arg(pageSize_ + 1).arg(rows_.size());
-  if (!q.exec(paged)) Database::raise(q.lastError());
-  const QSqlRecord rec = q.record();
+  QStringList names;
+  std::vector<std::vector<QVariant>> rows;
+  Database::readList(paged, &names, &rows);
   std::vector<int> at;
   for (int c = 0; c < columns_.size(); ++c) {
-    const int i = rec.indexOf(columns_[c].field);
+    int i = -1;
+    for (int n = 0; n < names.size() && i < 0; ++n)
+      if (names[n].compare(columns_[c].field, Qt::CaseInsensitive) == 0) i = n;
     at.push_back(i >= 0 ? i : c);
   }
-  while (q.next()) {
+  for (std::vector<QVariant>& r : rows) {
     std::vector<QVariant> row;
     row.reserve(at.size());
-    for (int i : at) row.push_back(q.value(i));
+    for (int i : at) row.push_back(i < int(r.size()) ? r[size_t(i)] : QVariant());
     out.push_back(std::move(row));
   }
-  const QSqlError error = q.lastError();
-  q.finish();
-  if (error.isValid()) Database::raise(error);
 }
 
 void ListModel::refresh() {
@@ -117,7 +110,7 @@ void ListModel::dropSearchRows() {
 }
 
 ListModel::SearchSource ListModel::searchSource() const {
-  SearchSource source{QFileInfo(Database::path()).absoluteFilePath(), sql_, columns_, 0,
+  SearchSource source{Database::engine(), sql_, columns_, 0,
                       std::make_shared<std::atomic<bool>>(false)};
   if (!searchFields_.isEmpty()) {
     static const QRegularExpression head(QStringLiteral("^\\s*SELECT\\s+"), QRegularExpression::CaseInsensitiveOption);
@@ -133,7 +126,7 @@ ListModel::SearchSource ListModel::searchSource() const {
 
 std::vector<ListModel::SearchRow> ListModel::readRows(const SearchSource& source) {
   QStringList names;
-  std::vector<std::vector<QVariant>> rows = Database::readAll(source.file, source.sql, &names, source.stop.get());
+  std::vector<std::vector<QVariant>> rows = Database::readAll(source.engine, source.sql, &names, source.stop.get());
   std::vector<int> at;
   for (int c = 0; c < source.columns.size(); ++c) {
     const int i = int(names.indexOf(source.columns[c].field, source.extra));

@@ -20,10 +20,13 @@
 #include <QTableView>
 #include <QVariant>
 #include <atomic>
+#include <memory>
 #include <functional>
 #include <future>
 #include <memory>
 #include <vector>
+
+class Engine;
 
 // One column of a list: header caption, the field of the list SQL it shows
 // and its display format ("" for text as stored, "00" / "0000" for a code,
@@ -105,9 +108,9 @@ class ListModel : public QAbstractTableModel {
     QString key;                  // search::rowKey of the shown texts and search fields
   };
   // What the search reads: the record source with the search fields in
-  // front of its own columns, from the open data file.
+  // front of its own columns, from the open records.
   struct SearchSource {
-    QString file;
+    std::shared_ptr<const Engine> engine;
     QString sql;
     QList<ListColumn> columns;
     int extra = 0;  // search fields before the record source's columns

@@ -391,6 +391,7 @@ class AraimentTest : public QObject {
   }
 
   void theStoredDiameterIsTheOneShown() {
+    if (DataDir::onServer()) QSKIP("the server's whole-number columns hold 32 bits; 9000000000 is refused there");
     DataDir d;
     {
       Araiment a(nullptr, QStringLiteral("0005"), QString());
@@ -585,9 +586,7 @@ class AraimentTest : public QObject {
     DataDir d;
     insertMaster(d, 7, QStringLiteral("ＢＮＲ３２"), masterValues(7));
     d.exec(QStringLiteral("INSERT INTO アライメント (コード, アライメントコード, キャスターF) VALUES (12, '0007', '3.55')"));
-    d.exec(QStringLiteral("CREATE TRIGGER refuse_update BEFORE UPDATE ON アライメント BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
-    d.exec(QStringLiteral("CREATE TRIGGER refuse_insert BEFORE INSERT ON アライメント BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
-    d.exec(QStringLiteral("CREATE TRIGGER refuse_delete BEFORE DELETE ON アライメント BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    d.failWrites(QStringLiteral("アライメント"), {QStringLiteral("UPDATE"), QStringLiteral("INSERT"), QStringLiteral("DELETE")});
     Araiment a(nullptr, QStringLiteral("0012"), QString());
     QVERIFY(showAndActivate(&a));
     click(edit(&a, QStringLiteral("キャスターF")));

@@ -408,7 +408,7 @@ class AraimentBaseTest : public QObject {
   void closesByF12AndEngineErrorsChangeNothing() {
     DataDir d;
     insertMaster(d, 3, QStringLiteral("ＡＥ８６"), masterValues(3));
-    d.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON アライメントマスタ BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    d.failWrites(QStringLiteral("アライメントマスタ"), {QStringLiteral("UPDATE")});
     {
       AraimentBase b;
       QVERIFY(showAndActivate(&b));

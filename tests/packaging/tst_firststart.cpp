@@ -119,10 +119,25 @@ class FirstStartTest : public QObject {
     QVERIFY(QDir(folder).rename(QStringLiteral("バックアップ"), QStringLiteral("USB")));
     write(folder.filePath(QStringLiteral("Ashimemo.ini")), "[backup]\nsecond=USB\n");
     QVERIFY(!FirstStart::prepare(folder.path(), assets()).createdDataFile);
-    write(folder.filePath(QStringLiteral("Ashimemo.ini")), QByteArray("\xFF\xFE[\0b\0", 6));  // Notepad's "Unicode": unreadable
+    write(folder.filePath(QStringLiteral("Ashimemo.ini")), QByteArray("\xFF\xFE[\0b\0", 6));  // Notepad's "Unicode": the program names it
     const FirstStart::Outcome unread = FirstStart::prepare(folder.path(), assets());
     QVERIFY(!unread.createdDataFile && !QFileInfo::exists(folder.filePath(kDataFileName)));
-    QVERIFY2(unread.error.contains(QStringLiteral("Ashimemo.ini」の文字コード")), qPrintable(unread.error));
+  }
+
+  // A folder whose "Ashimemo.ini" names a server keeps its records there:
+  // no data file is made beside it (a second copy place alone changes nothing).
+  void serverFolderGetsNoDataFile() {
+    QTemporaryDir tmp;
+    const QDir folder(tmp.path());
+    write(folder.filePath(QStringLiteral("Ashimemo.ini")), "[backup]\nsecond=/media/usb\n");
+    QVERIFY(FirstStart::prepare(folder.path(), assets()).createdDataFile);
+    QVERIFY(QFile::remove(folder.filePath(kDataFileName)));
+    write(folder.filePath(QStringLiteral("Ashimemo.ini")), "[server]\nurl=postgresql://kojo@pit-pc/ashimemo\n");
+    const FirstStart::Outcome out = FirstStart::prepare(folder.path(), assets());
+    QVERIFY(out.error.isEmpty());
+    QVERIFY(!out.createdDataFile);
+    QVERIFY(!QFileInfo::exists(folder.filePath(kDataFileName)));
+    QVERIFY(out.uncopiedPictures.isEmpty());
   }
 
   void failuresAreReported() {

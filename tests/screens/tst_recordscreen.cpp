@@ -464,7 +464,8 @@ class RecordScreenTest : public QObject {
     QCOMPARE(shown[0].text, QStringLiteral("上書きしますか？"));
     QCOMPARE(shown[1].icon, MessageRequest::Icon::Critical);
     QCOMPARE(shown[1].title, kCaption);
-    QVERIFY(shown[1].text.startsWith(QStringLiteral("データファイル")));
+    QVERIFY2(shown[1].text.startsWith(DataDir::onServer() ? QStringLiteral("サーバー") : QStringLiteral("データファイル")),
+             qPrintable(shown[1].text));
     QCOMPARE(dir.row(QStringLiteral("SELECT 名前 FROM ユーザー WHERE コード=2")).value(QStringLiteral("名前")).toString(),
              QStringLiteral("佐藤"));
     QVERIFY(s.isVisible());

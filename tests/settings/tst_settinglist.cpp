@@ -126,6 +126,7 @@ class SettingListSearchTest : public QObject {
   // file is free a search and an emptied field show every row again, with a
   // current row that Enter takes.
   void listOpenedOnABusyFileShowsEveryRowAfterASearch() {
+    FILE_ONLY();
     list.reset();
     {
       QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other-program"));

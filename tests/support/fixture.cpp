@@ -2,8 +2,13 @@
 
 #include "data/database.h"
 #include "data/datafile.h"
+#include "data/engine.h"
 #include "data/newfile.h"
 #include "data/rules.h"
+#include "data/schema.h"
+#include "data/server.h"
+#include "data/serverschema.h"
+#include "support/pgserver.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -41,34 +46,111 @@ QList<ShownMessage> ScriptedMessages::take() {
   return out;
 }
 
+bool DataDir::onServer() { return qEnvironmentVariable("ASHIMEMO_TEST_SERVER") == QLatin1String("1"); }
+
+namespace {
+// The server's connection for making and dropping the tests' databases.
+QSqlDatabase serverAdmin() {
+  const QString name = QStringLiteral("fixture-admin");
+  if (QSqlDatabase::contains(name)) return QSqlDatabase::database(name);
+  PgServer& server = PgServer::instance();
+  if (!server.available()) qFatal("PostgreSQL: %s", qPrintable(server.why()));
+  QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+  db.setHostName(QStringLiteral("127.0.0.1"));
+  db.setPort(server.port());
+  db.setUserName(QStringLiteral("postgres"));
+  db.setDatabaseName(QStringLiteral("postgres"));
+  if (!db.open()) qFatal("PostgreSQL: %s", qPrintable(db.lastError().text()));
+  return db;
+}
+
+void adminExec(const QString& sql) {
+  QSqlQuery q(serverAdmin());
+  if (!q.exec(sql)) {
+    // A test may have restarted the server under this connection.
+    QSqlDatabase db = serverAdmin();
+    db.close();
+    db.open();
+    q = QSqlQuery(db);
+  }
+  if (!q.isActive() && !q.exec(sql)) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+}
+
+}  // namespace
+
+// Our tables in a new database; later databases are copies of that one.
+QString newServerDatabaseWithTables() {
+  static int made = 0;
+  static const QString tables = [] {
+    const QString name = QStringLiteral("fixture_tables");
+    adminExec(QStringLiteral("CREATE DATABASE ") + name);
+    ServerUrl url;
+    parseServerUrl(PgServer::instance().url(name), &url);
+    {
+      QString detail;
+      if (openServer(QStringLiteral("fixture-tables"), url, {}, &detail) != ServerOpen::Opened)
+        qFatal("PostgreSQL: %s", qPrintable(detail));
+      QSqlDatabase db = QSqlDatabase::database(QStringLiteral("fixture-tables"));
+      QString error;
+      if (!createServerTables(db, &error)) qFatal("server tables: %s", qPrintable(error));
+      db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fixture-tables"));
+    return name;
+  }();
+  const QString name = QStringLiteral("fixture_%1").arg(++made);
+  adminExec(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(name, tables));
+  return name;
+}
+
 DataDir::DataDir(bool open) : oldDir_(QDir::currentPath()) {
   QDir::setCurrent(dir_.path());
   InitMonthDays();
   QString error;
+  if (onServer()) {
+    database_ = newServerDatabaseWithTables();
+    ServerUrl url;
+    parseServerUrl(PgServer::instance().url(database_), &url);
+    QString missing;
+    if (open && Database::openServer(url, {}, &error, &missing) != ServerOpen::Opened)
+      qFatal("cannot open the test database: %s %s", qPrintable(error), qPrintable(missing));
+    return;
+  }
   if (!createDataFile(dir_.filePath(kDataFileName), false, &error)) qFatal("%s", qPrintable(error));
   if (open && OpenDataFile() != 0) qFatal("cannot open the test data file: %s", qPrintable(OpenDataFileError()));
 }
 
 DataDir::~DataDir() {
   CloseDataFile();
+  if (!database_.isEmpty()) adminExec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(database_));
   QDir::setCurrent(oldDir_);
   if (messages.unexpected > 0) qWarning("%d unexpected question(s) were shown", messages.unexpected);
 }
 
 void DataDir::exec(const QString& sql, const QVariantList& values) {
   QSqlQuery q(Database::connection());
-  q.prepare(sql);
-  for (const QVariant& v : values) q.addBindValue(v);
-  if (!q.exec()) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+  bool ok;
+  if (onServer() && values.isEmpty()) {
+    ok = q.exec(serverSql(sql));  // the server prepares no ALTER or DROP
+  } else {
+    q.prepare(onServer() ? serverSql(sql) : sql);
+    for (const QVariant& v : values) q.addBindValue(v);
+    ok = q.exec();
+  }
+  if (!ok) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
 }
 
 QVariantMap DataDir::row(const QString& sql) {
   QSqlQuery q(Database::connection());
   QVariantMap out;
-  if (!q.exec(sql)) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+  if (!q.exec(onServer() ? serverSql(sql) : sql)) qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
   if (q.next()) {
     const QSqlRecord r = q.record();
-    for (int i = 0; i < r.count(); ++i) out.insert(r.fieldName(i), r.value(i));
+    for (int i = 0; i < r.count(); ++i) {
+      // Whole numbers as the file gives them (the server's driver gives int).
+      const QVariant v = r.value(i);
+      out.insert(r.fieldName(i), v.typeId() == QMetaType::Int ? QVariant(v.toLongLong()) : v);
+    }
   }
   return out;
 }
@@ -77,6 +159,19 @@ int DataDir::count(const QString& table) {
   QSqlQuery q(Database::connection());
   q.exec(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table));
   return q.next() ? q.value(0).toInt() : -1;
+}
+
+void DataDir::failWrites(const QString& table, const QStringList& operations) {
+  if (onServer())
+    exec(QStringLiteral("CREATE OR REPLACE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                        "$$BEGIN RAISE EXCEPTION 'disk I/O error'; END$$"));
+  for (const QString& op : operations) {
+    const QString name = QStringLiteral("refuse_") + op.toLower();
+    exec(onServer() ? QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION refuse()")
+                          .arg(name, op, table)
+                    : QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END")
+                          .arg(name, op, table));
+  }
 }
 
 void onNextModal(std::function<void(QDialog*)> action) {

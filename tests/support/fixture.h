@@ -43,10 +43,19 @@ class ScriptedMessages : public MessageSeam {
 
 // A temporary directory that is the working directory while it lives, with
 // a new "Setting.MDB" in it, opened as the shared connection.
+//
+// With ASHIMEMO_TEST_SERVER=1 in the environment the records are a fresh
+// database with our tables on the executable's private PostgreSQL server
+// instead (and no "Setting.MDB" is made): the same record-routine tests
+// then run on the server. onServer() tells the few tests that are about
+// the file itself.
 class DataDir {
  public:
   explicit DataDir(bool open = true);
   ~DataDir();
+  static bool onServer();
+  // The server database's name (server mode only).
+  QString database() const { return database_; }
   QString path() const { return dir_.path(); }
   QString file(const QString& name) const { return dir_.filePath(name); }
   // Runs SQL on the shared connection with bound values; fails the test on error.
@@ -54,12 +63,27 @@ class DataDir {
   // The values of one row as column name -> value, empty when no row.
   QVariantMap row(const QString& sql);
   int count(const QString& table);
+  // Makes each of `operations` ("INSERT", "UPDATE", "DELETE") on `table`
+  // fail with the engine's disk error, as a failing disk would.
+  void failWrites(const QString& table, const QStringList& operations);
   ScriptedMessages messages;
 
  private:
   QTemporaryDir dir_;
   QString oldDir_;
+  QString database_;
 };
+
+// A new database on the executable's private PostgreSQL server holding our
+// empty tables and the version row; returns its name.
+QString newServerDatabaseWithTables();
+
+// Skips a test that is about the data file itself when the records are on
+// the server.
+#define FILE_ONLY()                                                    \
+  do {                                                                 \
+    if (DataDir::onServer()) QSKIP("about the data file; none on the server"); \
+  } while (0)
 
 // Runs `action` on the next modal dialog as soon as it is shown (and before
 // the code that opened it carries on). Use before the call that opens it.

@@ -1,0 +1,230 @@
+// The program on a PostgreSQL server, on a private local server started as
+// the tests start theirs, holding the largest data file's records: loading
+// and saving a setting beside a bare QPSQL SELECT / UPDATE of the same row
+// on the same connection; the setting list opened and searched; start-up to
+// the idle main window beside the same start on the data file.
+#include "app/mainwindow.h"
+#include "benchmain.h"
+#include "bigdata.h"
+#include "data/database.h"
+#include "data/datafile.h"
+#include "data/rules.h"
+#include "data/schema.h"
+#include "data/server.h"
+#include "screens/listgrid.h"
+#include "screens/listsearch.h"
+#include "screens/messages.h"
+#include "settings/settingform.h"
+#include "settings/settinglist.h"
+#include "support/pgserver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct YesSeam : MessageSeam {
+  bool show(const MessageRequest&) override { return true; }
+};
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+double timed(const std::function<void()>& fn) {
+  QElapsedTimer t;
+  t.start();
+  fn();
+  return double(t.nsecsElapsed()) / 1e6;
+}
+
+// The largest data file in a folder, and its records in a server database
+// (through ashimemo-mkdata --to-server).
+struct ServerRecords {
+  QTemporaryDir fileDir, serverDir;
+  QString url;
+  bool ok = false;
+  ServerRecords() {
+    PgServer& server = PgServer::instance();
+    if (!server.available()) {
+      std::printf("server: skipped (%s)\n", qPrintable(server.why()));
+      return;
+    }
+    const QString data = fileDir.filePath(kDataFileName);
+    makeBigDataFile(data);
+    url = server.url(server.newDatabase());
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/ashimemo-mkdata"),
+            {QStringLiteral("--to-server"), data, url});
+    if (!p.waitForFinished(300000) || p.exitCode() != 0) qFatal("--to-server failed: %s", p.readAllStandardError().constData());
+    QFile ini(serverDir.filePath(QStringLiteral("Ashimemo.ini")));
+    if (!ini.open(QIODevice::WriteOnly)) qFatal("cannot write Ashimemo.ini");
+    ini.write("[server]\nurl=" + url.toUtf8() + "\n");
+    ok = true;
+  }
+  void open() {
+    ServerUrl u;
+    parseServerUrl(url, &u);
+    QString detail;
+    if (Database::openServer(u, {}, &detail) != ServerOpen::Opened) qFatal("server: %s", qPrintable(detail));
+  }
+};
+
+}  // namespace
+
+ASHIMEMO_BENCH(serverRecords, "server records") {
+  ServerRecords records;
+  if (!records.ok) return;
+  const QString old = QDir::currentPath();
+  QDir::setCurrent(records.serverDir.path());
+  records.open();
+  InitMonthDays();
+  YesSeam yes;
+  Msg::setSeam(&yes);
+  {
+    QSqlDatabase db = Database::connection();
+    const QStringList cols = schema::table(schema::kSettings).columnNames();
+    // Load: the record routine's reading of one row against a bare QPSQL
+    // SELECT of the same row read whole, in turns, on the same connection.
+    std::vector<double> loads, bareLoads;
+    QSqlQuery select(db);
+    for (int i = 0; i < 301; ++i) {
+      const QString sql = QStringLiteral("SELECT * FROM セッティング WHERE コード=%1").arg(3000 + i * 7);
+      loads.push_back(timed([&] {
+        Recordset rs(sql);
+        for (const QString& c : cols) (void)rs.field(c);
+      }));
+      bareLoads.push_back(timed([&] {
+        select.exec(sql);
+        while (select.next())
+          for (int c = 0; c < cols.size(); ++c) (void)select.value(c);
+      }));
+    }
+    const double load = median(loads), bareLoad = median(bareLoads);
+    bench::report(QStringLiteral("server: read a setting by code (Recordset), median of 301"), load, QStringLiteral("ms"));
+    bench::report(QStringLiteral("  floor: bare QPSQL SELECT of the same row"), bareLoad, QStringLiteral("ms"));
+    bench::report(QStringLiteral("  ratio (at most 2)"), load / bareLoad, QStringLiteral("x"));
+
+    // The whole screen: Enter in the code field until the fields are filled.
+    Setting window;
+    window.startUp();
+    window.show();
+    (void)QTest::qWaitForWindowExposed(&window);
+    SettingForm* form = window.form();
+    QLineEdit* code = form->codeField();
+    int n = 0;
+    bench::report(QStringLiteral("server: load a setting by code in the window (Enter, fields filled)"),
+                  bench::medianMs(101,
+                                  [&] {
+                                    code->setFocus();
+                                    code->setText(QString::number(5000 + (n++ % 50) * 7));
+                                    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                                    QApplication::sendEvent(code, &enter);
+                                  }),
+                  QStringLiteral("ms"));
+    code->setText(QStringLiteral("5000"));
+    form->Load_Setting();
+
+    // Save: the screen's save (its reading, then one transaction) against a
+    // bare prepared UPDATE of the same row in a transaction of its own.
+    QStringList sets;
+    for (const QString& c : cols) sets << u'"' + c + QStringLiteral("\"=?");
+    QSqlQuery update(db);
+    update.prepare(QStringLiteral("UPDATE \"セッティング\" SET %1 WHERE \"コード\"=?").arg(sets.join(u',')));
+    const SettingRecord r = form->values();
+    std::vector<double> saves, bares;
+    for (int i = 0; i < 201; ++i) {
+      saves.push_back(timed([&] { form->Save_Setting(); }));
+      bares.push_back(timed([&] {
+        db.transaction();
+        int k = 0;
+        update.bindValue(k++, 5000);
+        update.bindValue(k++, r.name);
+        update.bindValue(k++, r.year + r.month + r.day);
+        update.bindValue(k++, 5000);
+        update.bindValue(k++, 1);
+        for (const auto& w : r.wheel)
+          for (const QString& v : w) update.bindValue(k++, v);
+        update.bindValue(k++, 5000);
+        if (!update.exec()) qFatal("bare update failed");
+        db.commit();
+      }));
+    }
+    const double save = median(saves), bare = median(bares);
+    bench::report(QStringLiteral("server: save a setting (overwrite), median of 201"), save, QStringLiteral("ms"));
+    bench::report(QStringLiteral("  floor: bare QPSQL UPDATE of the same row in a transaction"), bare, QStringLiteral("ms"));
+    bench::report(QStringLiteral("  ratio (at most 2)"), save / bare, QStringLiteral("x"));
+  }
+
+  // The setting list: opened until the first rows are painted, and a
+  // keystroke in its search once the rows are read.
+  bench::report(QStringLiteral("server: open SettingList on 9,999 settings, first rows painted (under 16)"),
+                bench::medianMs(21,
+                                [] {
+                                  SettingList list;
+                                  list.show();
+                                  (void)QTest::qWaitForWindowExposed(&list);
+                                  list.grid()->viewport()->repaint();
+                                }),
+                QStringLiteral("ms"));
+  {
+    SettingList list;
+    list.show();
+    (void)QTest::qWaitForWindowExposed(&list);
+    const double read = bench::medianMs(11, [&] {
+      list.grid()->data1()->refresh();
+      list.grid()->data1()->readSearchRows();
+    });
+    bench::report(QStringLiteral("server: read the 9,999 rows to search (on a worker thread after opening)"), read,
+                  QStringLiteral("ms"));
+    QApplication::setActiveWindow(&list);
+    QLineEdit* field = list.search()->field();
+    std::vector<double> keys;
+    for (int run = 0; run < 15; ++run) {
+      field->clear();
+      QApplication::processEvents();
+      for (QChar c : QStringLiteral("2026/5/12")) keys.push_back(timed([&] {
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        list.grid()->viewport()->repaint();
+      }));
+    }
+    bench::report(QStringLiteral("server: a search keystroke in the setting list, \"2026/5/12\" (under 16)"), median(keys),
+                  QStringLiteral("ms"));
+    bench::report(QStringLiteral("  slowest keystroke"), *std::max_element(keys.begin(), keys.end()), QStringLiteral("ms"));
+  }
+  Msg::setSeam(nullptr);
+  CloseDataFile();
+  QDir::setCurrent(old);
+
+  // Start-up to the idle main window, on the server and on the same records
+  // in the data file, in turns.
+  const QString ashimemo = QCoreApplication::applicationDirPath() + QStringLiteral("/ashimemo");
+  auto readyIn = [](const QString& dir) {
+    const QString log = QDir(dir).filePath(QStringLiteral("bench.log"));
+    return [log](QProcess& p) {
+      QFile f(log);
+      return (f.open(QIODevice::ReadOnly) && f.readAll().contains("main window idle")) || p.state() == QProcess::NotRunning;
+    };
+  };
+  std::vector<double> onFile, onServer;
+  for (int i = 0; i < 11; ++i) {
+    onFile.push_back(bench::timeToIdle(ashimemo, {}, records.fileDir.path(), readyIn(records.fileDir.path())));
+    onServer.push_back(bench::timeToIdle(ashimemo, {}, records.serverDir.path(), readyIn(records.serverDir.path())));
+  }
+  const double f = median(onFile), s = median(onServer);
+  bench::report(QStringLiteral("start-up to the idle main window on the data file, median of 11"), f, QStringLiteral("ms"));
+  bench::report(QStringLiteral("start-up to the idle main window on the server, median of 11"), s, QStringLiteral("ms"));
+  bench::report(QStringLiteral("  ratio server / file (at most 1.5)"), s / f, QStringLiteral("x"));
+}
