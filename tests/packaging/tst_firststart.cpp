@@ -119,9 +119,6 @@ class FirstStartTest : public QObject {
     QVERIFY(QDir(folder).rename(QStringLiteral("バックアップ"), QStringLiteral("USB")));
     write(folder.filePath(QStringLiteral("Ashimemo.ini")), "[backup]\nsecond=USB\n");
     QVERIFY(!FirstStart::prepare(folder.path(), assets()).createdDataFile);
-    write(folder.filePath(QStringLiteral("Ashimemo.ini")), QByteArray("\xFF\xFE[\0b\0", 6));  // Notepad's "Unicode": the program names it
-    const FirstStart::Outcome unread = FirstStart::prepare(folder.path(), assets());
-    QVERIFY(!unread.createdDataFile && !QFileInfo::exists(folder.filePath(kDataFileName)));
   }
 
   // A folder whose "Ashimemo.ini" names a server keeps its records there:
