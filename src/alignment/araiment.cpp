@@ -264,18 +264,24 @@ void Araiment::showRecord(const AlignmentRecord& r) {
 
 // ---------------------------------------------------------------- record routines
 
-void Araiment::Init_Araiment() { showRecord(AlignmentRecord()); }
+void Araiment::Init_Araiment() {
+  shown_.clear();
+  showRecord(AlignmentRecord());
+}
 
 int Araiment::Load_Araiment() {
   // Everything is read before the screen changes, so that an engine error
   // leaves the screen as it was.
   AlignmentRecord r;
   try {
-    Recordset rs(kSelectAlignment + QString::number(numfmt::codeValue(code_->text())));
+    const qint64 code = numfmt::codeValue(code_->text());
+    Recordset rs(kSelectAlignment + QString::number(code));
     if (rs.noRow()) {
+      shown_.fresh(code);
       rs.close();
       return 0;
     }
+    shown_.loaded(code, rs);
     r = readAlignment(rs);
     rs.close();
     Recordset base(kSelectBase + QString::number(numfmt::codeValue(r.alignmentCode)));
@@ -314,27 +320,26 @@ int Araiment::Save_Araiment() {
   const qint64 code = numfmt::codeValue(code_->text());
   try {
     Recordset rs(kSelectAlignment + QString::number(code), Recordset::Updatable);
-    if (rs.noRow()) {
-      if (!Msg::confirm(this, caption(), QStringLiteral("登録しますか？"))) {
-        rs.close();
-        return 0;
-      }
+    // The alignment record's code is its setting's: one registered by
+    // another PC meanwhile is a change to ask about, not a code to move on from.
+    const bool found = !rs.noRow();
+    const QString question = !found ? (shown_.goneMeanwhile(code, rs) ? RowGuard::deletedText()
+                                                                       : QStringLiteral("登録しますか？"))
+                             : shown_.takenMeanwhile(code, rs) ? RowGuard::changedText()
+                                                               : QStringLiteral("上書きしますか？");
+    if (!Msg::confirm(this, caption(), question)) return 0;
+    if (found)
+      rs.edit(shown_.expected(code));
+    else
       rs.addNew();
-    } else {
-      if (!Msg::confirm(this, caption(), QStringLiteral("上書きしますか？"))) {
-        rs.close();
-        return 0;
-      }
-      rs.edit();
-    }
     writeAlignment(rs, values(), code);
-    rs.update();
+    const int saved = shown_.save(this, caption(), rs, code, SettingCodes, nullptr);
     rs.close();
+    return saved;
   } catch (const DbError& e) {
     Msg::dbError(this, caption(), e);
     return 0;
   }
-  return 1;
 }
 
 int Araiment::delete_Araiment() {
@@ -345,8 +350,7 @@ int Araiment::delete_Araiment() {
     if (rs.noRow()) {
       Msg::refuse(this, caption(), QStringLiteral("コード[") + shown + QStringLiteral("]のアライメントは登録されていません！"));
     } else if (Msg::confirm(this, caption(), QStringLiteral("コード[") + shown + QStringLiteral("]のアライメントを削除しますか？"))) {
-      rs.deleteRow();
-      done = 1;
+      done = shown_.remove(this, caption(), rs, numfmt::codeValue(shown));
     }
     rs.close();
     return done;

@@ -6,6 +6,7 @@
 #include "alignment/valueentry.h"
 #include "data/records.h"
 #include "screens/fieldevents.h"
+#include "screens/rowguard.h"
 #include "screens/screendialog.h"
 
 #include <QPointer>
@@ -63,6 +64,7 @@ class Araiment : public ScreenDialog, public FieldHandler {
   QLabel* baseName_ = nullptr;
   QLineEdit* alignmentCode_ = nullptr;
   QString codeAtEntry_;
+  RowGuard shown_;  // the alignment record on the screen, for the checks at its save
   // The field that lost the focus because another window became active (a
   // message box, the list); it gets the focus back without a new visit.
   QPointer<QWidget> suspended_;

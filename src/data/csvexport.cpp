@@ -11,6 +11,10 @@
 #include <QStringEncoder>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
 namespace csv {
 
 namespace {
@@ -103,6 +107,140 @@ QString unwritable(const QString& text) {
   return QString();
 }
 
+// Bytes written straight into one growing buffer: a cell costs no
+// allocation of its own.
+class ByteWriter {
+ public:
+  explicit ByteWriter(qsizetype expected) {
+    buf_.resize(std::max<qsizetype>(expected, 4096));
+    p_ = buf_.data();
+    end_ = p_ + buf_.size();
+  }
+  void ensure(qsizetype n) {
+    if (end_ - p_ >= n) return;
+    const qsizetype used = p_ - buf_.data();
+    buf_.resize(std::max(buf_.size() * 2, used + n + 4096));
+    p_ = buf_.data() + used;
+    end_ = buf_.data() + buf_.size();
+  }
+  void put(char c) {
+    ensure(1);
+    *p_++ = c;
+  }
+  void put(const char* bytes, qsizetype n) {
+    ensure(n);
+    std::memcpy(p_, bytes, size_t(n));
+    p_ += n;
+  }
+  char* at() { return p_; }
+  void rewind(char* to) { p_ = to; }
+  void advance(char* to) { p_ = to; }
+  QByteArray take() {
+    buf_.truncate(p_ - buf_.constData());
+    return std::move(buf_);
+  }
+
+ private:
+  QByteArray buf_;
+  char* p_;
+  char* end_;
+};
+
+// Writes `text` as UTF-8, byte for byte as QString::toUtf8 writes it. False
+// (and nothing written) when the field must be quoted.
+bool putUtf8(ByteWriter& out, QStringView text) {
+  const char16_t* s = text.utf16();
+  const qsizetype n = text.size();
+  out.ensure(n * 3);  // at most three bytes per UTF-16 unit
+  char* const start = out.at();
+  auto* p = reinterpret_cast<unsigned char*>(start);
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t u = s[i];
+    if (u < 0x80) {
+      if (u == u',' || u == u'"' || u == u'\n' || u == u'\r') {
+        out.rewind(start);
+        return false;
+      }
+      *p++ = (unsigned char)u;
+    } else if (u < 0x800) {
+      *p++ = (unsigned char)(0xC0 | (u >> 6));
+      *p++ = (unsigned char)(0x80 | (u & 0x3F));
+    } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+      const char32_t c = QChar::surrogateToUcs4(u, s[++i]);
+      *p++ = (unsigned char)(0xF0 | (c >> 18));
+      *p++ = (unsigned char)(0x80 | ((c >> 12) & 0x3F));
+      *p++ = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
+      *p++ = (unsigned char)(0x80 | (c & 0x3F));
+    } else if (QChar::isSurrogate(u)) {
+      // A lone surrogate, written as Qt writes it (rare: the slow way).
+      out.rewind(start);
+      const QByteArray bytes = text.toUtf8();
+      if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r')) return false;
+      out.put(bytes.constData(), bytes.size());
+      return true;
+    } else {
+      *p++ = (unsigned char)(0xE0 | (u >> 12));
+      *p++ = (unsigned char)(0x80 | ((u >> 6) & 0x3F));
+      *p++ = (unsigned char)(0x80 | (u & 0x3F));
+    }
+  }
+  out.advance(reinterpret_cast<char*>(p));
+  return true;
+}
+
+// One field as UTF-8, quoted as appendField quotes it.
+void putField(ByteWriter& out, const QString& text) {
+  if (text.isEmpty() || putUtf8(out, text)) return;
+  QString quoted;
+  appendField(quoted, text);
+  const QByteArray bytes = quoted.toUtf8();
+  out.put(bytes.constData(), bytes.size());
+}
+
+// One value as UTF-8: texts and whole numbers straight into the bytes,
+// everything else through valueText.
+void putValue(ByteWriter& out, const ColumnKind& k, const QVariant& v) {
+  const int type = v.typeId();
+  if (type == QMetaType::QString && k.kind == Kind::Plain) {
+    if (!v.isNull()) putField(out, *static_cast<const QString*>(v.constData()));
+    return;
+  }
+  // Whole numbers that a double holds exactly, as valueText writes them.
+  if ((type == QMetaType::LongLong || type == QMetaType::Int) && k.kind != Kind::Date && !v.isNull()) {
+    const qint64 n = v.toLongLong();
+    if (n >= 0 && n < (qint64(1) << 53)) {
+      char digits[24];
+      const qsizetype len = std::to_chars(digits, digits + sizeof digits, n).ptr - digits;
+      for (qsizetype pad = (k.kind == Kind::Code ? k.width : 0) - len; pad > 0; --pad) out.put('0');
+      out.put(digits, len);
+      return;
+    }
+  }
+  putField(out, valueText(k, v));
+}
+
+// The UTF-8 bytes of tableText, with the byte-order mark in front.
+QByteArray utf8Table(const QString& table, const QStringList& columns,
+                     const std::vector<std::vector<QVariant>>& rows) {
+  const QList<ColumnKind> kinds = kindsOf(table, columns);
+  ByteWriter out(qsizetype(rows.size() + 1) * columns.size() * 8);
+  out.put("\xEF\xBB\xBF", 3);
+  for (qsizetype c = 0; c < columns.size(); ++c) {
+    if (c) out.put(',');
+    putField(out, columns[c]);
+  }
+  out.put("\r\n", 2);
+  for (const std::vector<QVariant>& row : rows) {
+    const qsizetype cells = std::min(columns.size(), qsizetype(row.size()));
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+      if (c) out.put(',');
+      if (c < cells) putValue(out, kinds[c], row[size_t(c)]);
+    }
+    out.put("\r\n", 2);
+  }
+  return out.take();
+}
+
 }  // namespace
 
 const QStringList& exportTables() {
@@ -149,13 +287,13 @@ QString tableText(const QString& table, const QStringList& columns, const std::v
 
 Encoded encode(const QString& table, const QStringList& columns, const std::vector<std::vector<QVariant>>& rows,
                Encoding encoding) {
-  const QString text = tableText(table, columns, rows);
   Encoded result;
   result.rowCount = int(rows.size());
   if (encoding == Encoding::Utf8) {
-    result.bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    result.bytes = utf8Table(table, columns, rows);
     return result;
   }
+  const QString text = tableText(table, columns, rows);
   QStringEncoder encoder(kShiftJis, QStringConverter::Flag::Stateless);
   result.bytes = encoder.encode(text);
   if (!encoder.hasError()) return result;

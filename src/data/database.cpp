@@ -435,7 +435,13 @@ Recordset::Recordset(const QString& sql, Mode mode) : mode_(mode) {
     const auto m = from.match(sql);
     table_ = m.hasMatch() ? m.captured(1) : QString();
   }
-  engineInUse().read(sql, &columns_, &rows_, transactionDepth == 0);
+  // A record read whole carries its row version where the engine keeps one.
+  QString text = sql;
+  const QString versionColumn = engineInUse().versionColumn();
+  static const QString whole = QStringLiteral("SELECT * FROM ");
+  if (!versionColumn.isEmpty() && text.startsWith(whole, Qt::CaseInsensitive))
+    text = QStringLiteral("SELECT *, ") + versionColumn + QStringLiteral(" FROM ") + text.mid(whole.size());
+  engineInUse().read(text, &columns_, &rows_, transactionDepth == 0);
   for (int c = 0; c < columns_.size(); ++c) columnIndex_.insert(columns_[c], c);
 }
 
@@ -472,9 +478,12 @@ void Recordset::addNew() {
   bufferIndex_.clear();
 }
 
-void Recordset::edit() {
+void Recordset::edit() { edit(QVariant()); }
+
+void Recordset::edit(const QVariant& expected) {
   if (eof()) throw DbError(QStringLiteral("編集する行がありません。"), QString());
   editing_ = Editing::Editing;
+  expected_ = expected;
   buffer_.clear();
   bufferIndex_.clear();
   editKey_ = field(QStringLiteral("コード"));
@@ -490,11 +499,34 @@ void Recordset::setField(const QString& name, const QVariant& value) {
   buffer_.append({name, value});
 }
 
-void Recordset::update() {
+void Recordset::update() { write(false); }
+
+Recordset::Outcome Recordset::saveChecked() { return write(true); }
+
+void Recordset::addAgain() {
+  editing_ = Editing::Adding;
+  expected_ = QVariant();
+  if (!bufferIndex_.contains(QStringLiteral("コード"))) setField(QStringLiteral("コード"), editKey_);
+}
+
+// Whether a row with `code` is stored, read inside the open transaction.
+bool Recordset::stored(const QVariant& code) {
+  QStringList columns;
+  std::vector<std::vector<QVariant>> rows;
+  engineInUse().read(QStringLiteral("SELECT \"コード\" FROM %1 WHERE \"コード\"=%2")
+                         .arg(quoted(table_), QString::number(code.toLongLong())),
+                     &columns, &rows, false);
+  return !rows.empty();
+}
+
+Recordset::Outcome Recordset::write(bool checked) {
   if (mode_ != Updatable || table_.isEmpty() || editing_ == Editing::None || buffer_.isEmpty()) {
     editing_ = Editing::None;
-    return;
+    return Outcome::Written;
   }
+  Engine& engine = engineInUse();
+  const QString versionColumn = engine.versionColumn();
+  const bool check = checked && editing_ == Editing::Editing && !expected_.isNull() && !versionColumn.isEmpty();
   QStringList cols;
   for (const auto& [n, v] : buffer_) cols << quoted(n);
   QString sql;
@@ -506,24 +538,70 @@ void Recordset::update() {
     QStringList sets;
     for (const QString& c : cols) sets << c + QStringLiteral("=?");
     sql = QStringLiteral("UPDATE %1 SET %2 WHERE \"コード\"=?").arg(quoted(table_), sets.join(u','));
+    if (check) sql += QStringLiteral(" AND ") + versionColumn + QStringLiteral("=?");
   }
   QVariantList values;
   for (const auto& [n, v] : buffer_) values << v;
   if (editing_ == Editing::Editing) values << editKey_;
-  Transaction tx;
-  engineInUse().exec(sql, values, false);
-  tx.commit();
+  if (check) values << expected_;
+  Outcome outcome = Outcome::Written;
+  try {
+    Transaction tx;
+    written_ = QVariant();
+    const qlonglong rows = engine.write(sql, values, versionColumn.isEmpty() ? nullptr : &written_);
+    // Zero rows: the row's version moved on, or the row is gone. Which one
+    // is read in the same transaction; the caller asks the user after the
+    // rollback, so no transaction waits on a question.
+    if (rows == 0 && checked && editing_ == Editing::Editing && !versionColumn.isEmpty())
+      outcome = stored(editKey_) ? Outcome::Changed : Outcome::Deleted;
+    if (outcome != Outcome::Written) return outcome;
+    engine.announce(table_);
+    // The row is written but not yet committed: a test kills the program here.
+    safefile::stopIfAsked("save-writing");
+    tx.commit();
+  } catch (const CodeTaken&) {
+    if (!checked) throw;
+    return Outcome::CodeTaken;
+  }
   editing_ = Editing::None;
   buffer_.clear();
   bufferIndex_.clear();
+  return outcome;
 }
 
 void Recordset::deleteRow() {
   if (mode_ != Updatable || eof()) return;
   const QVariant code = field(QStringLiteral("コード"));
   Transaction tx;
-  engineInUse().exec(QStringLiteral("DELETE FROM %1 WHERE \"コード\"=?").arg(quoted(table_)), {code}, false);
+  Engine& engine = engineInUse();
+  engine.write(QStringLiteral("DELETE FROM %1 WHERE \"コード\"=?").arg(quoted(table_)), {code}, nullptr);
+  engine.announce(table_);
   tx.commit();
+}
+
+Recordset::Outcome Recordset::deleteChecked(const QVariant& expected) {
+  if (mode_ != Updatable || eof()) return Outcome::Written;
+  Engine& engine = engineInUse();
+  const QString versionColumn = engine.versionColumn();
+  if (expected.isNull() || versionColumn.isEmpty()) {
+    deleteRow();
+    return Outcome::Written;
+  }
+  const QVariant code = field(QStringLiteral("コード"));
+  Transaction tx;
+  const qlonglong rows = engine.write(
+      QStringLiteral("DELETE FROM %1 WHERE \"コード\"=? AND %2=?").arg(quoted(table_), versionColumn), {code, expected},
+      nullptr);
+  if (rows == 0) return stored(code) ? Outcome::Changed : Outcome::Deleted;
+  engine.announce(table_);
+  tx.commit();
+  return Outcome::Written;
+}
+
+QVariant Recordset::version() const {
+  const QString column = Database::isOpen() ? engineInUse().versionColumn() : QString();
+  if (column.isEmpty() || eof() || !columnIndex_.contains(column)) return QVariant();
+  return rows_[size_t(pos_)][size_t(columnIndex_.value(column))];
 }
 
 void Recordset::close() {
@@ -568,6 +646,17 @@ class FileEngine : public Engine {
   bool login(ServerUrl*, QString*) const override { return false; }
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
     return fileReadAll(file_, sql, columns, stop);
+  }
+  qlonglong write(const QString& sql, const QVariantList& values, QVariant* version) override {
+    if (version) *version = QVariant();
+    QSqlQuery& q = Database::prepared(sql);
+    for (int i = 0; i < values.size(); ++i) q.bindValue(i, values[i]);
+    const bool ok = q.exec();
+    const QSqlError e = q.lastError();
+    const qlonglong rows = ok ? q.numRowsAffected() : 0;
+    q.finish();
+    if (!ok) Database::raise(e);
+    return rows;
   }
 
  private:

@@ -33,6 +33,12 @@ class DbError : public std::runtime_error {
   QString userText() const;
 };
 
+// A new row refused because another PC registered its code first.
+class CodeTaken : public DbError {
+ public:
+  using DbError::DbError;
+};
+
 // A Japanese sentence followed, when there is one, by the engine's own text
 // on a line of its own labelled "詳細: ".
 QString withEngineDetail(const QString& message, const QString& engineText);
@@ -150,11 +156,35 @@ class Recordset {
   QString text(const QString& name) const;
   double number(const QString& name) const;
 
+  // The version of the current row as it was read; null when the engine
+  // keeps none (then every check below passes).
+  QVariant version() const;
+
   void addNew();
   void edit();
+  // An edit that saveChecked() writes only while the row still has the
+  // version `expected` (the one the screen read); null: no check.
+  void edit(const QVariant& expected);
   void setField(const QString& name, const QVariant& value);
   void update();
   void deleteRow();
+
+  // What another PC did first, which a checked save or delete reports
+  // instead of writing over it. Nothing is written unless Written.
+  enum class Outcome { Written, Changed, Deleted, CodeTaken };
+  // update() with the checks: an edit's row changed or deleted since the
+  // version given to edit(expected), a new row's code registered meanwhile.
+  // The check and the write are one statement in one transaction, so no
+  // other save slips in between. Other faults throw DbError.
+  Outcome saveChecked();
+  // After Changed: write the edit over the other PC's change.
+  void dropCheck() { expected_ = QVariant(); }
+  // After Deleted: register the edited row again as a new one.
+  void addAgain();
+  // deleteRow() of the current row while it still has `expected`.
+  Outcome deleteChecked(const QVariant& expected);
+  // The version the last write left on its row (null without versions).
+  QVariant writtenVersion() const { return written_; }
   void moveNext() { ++pos_; }
   void close();
 
@@ -166,7 +196,11 @@ class Recordset {
   std::vector<std::vector<QVariant>> rows_;
   int pos_ = 0;
   enum class Editing { None, Adding, Editing } editing_ = Editing::None;
+  Outcome write(bool checked);
+  bool stored(const QVariant& code);
   QList<QPair<QString, QVariant>> buffer_;  // fields set, in the order they were set
   QHash<QString, int> bufferIndex_;
   QVariant editKey_;
+  QVariant expected_;
+  QVariant written_;
 };

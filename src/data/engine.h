@@ -45,6 +45,19 @@ class Engine {
   // far, when `stop` turns true. Throws DbError.
   virtual Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const = 0;
 
+  // Row versions, so that a save can tell that another PC changed a record
+  // since this one read it. The name of the column that carries the version
+  // (PostgreSQL's system column "xmin"); empty when the engine keeps none:
+  // the data file has one PC at a time and nothing to check.
+  virtual QString versionColumn() const { return QString(); }
+  // Runs a write of ours (INSERT, UPDATE or DELETE) on the shared connection
+  // and returns how many rows it touched; `version` (when not null) receives
+  // the version the write left on its row (null without versions).
+  virtual qlonglong write(const QString& sql, const QVariantList& values, QVariant* version) = 0;
+  // Tells the other PCs' open lists that `table` changed; sent with the open
+  // transaction, so they hear of it after the commit. Nothing on the file.
+  virtual void announce(const QString& table) { (void)table; }
+
 };
 
 // The data file at `path`, whose connections Database::open has opened.

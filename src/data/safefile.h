@@ -80,7 +80,7 @@ bool isJetFile(const QString& path);
 QString folderLockPath(const QString& dataFile);
 
 // For tests that kill the program in the middle of a copy, a restore, a
-// thinning or a transfer to a server: with ASHIMEMO_TEST_STOP_AT naming
+// thinning, a transfer to a server or a save: with ASHIMEMO_TEST_STOP_AT naming
 // `stage`, the work says so on standard error and waits there for ever.
 void stopIfAsked(const char* stage);
 

@@ -191,6 +191,24 @@ class ServerEngine : public Engine {
     const Result r(run(main_, *at, values, outsideTransaction, !values.isEmpty()));
   }
 
+  QString versionColumn() const override { return QStringLiteral("xmin"); }
+
+  qlonglong write(const QString& sql, const QVariantList& values, QVariant* version) override {
+    // An INSERT or UPDATE hands back the version it left on its row.
+    const bool returning = version && !sql.startsWith(QStringLiteral("DELETE"));
+    const QString key = returning ? sql + QStringLiteral(" RETURNING xmin") : sql;
+    auto at = numberedText_.constFind(key);
+    if (at == numberedText_.constEnd()) at = numberedText_.insert(key, numbered(serverSql(key)));
+    const Result r(run(main_, *at, values, false, true));
+    if (version) *version = returning && PQntuples(r.r) > 0 ? cell(r.r, PQntuples(r.r) - 1, 0) : QVariant();
+    return returning ? PQntuples(r.r) : QByteArray(PQcmdTuples(r.r)).toLongLong();
+  }
+
+  void announce(const QString& table) override {
+    static const QByteArray notify = "SELECT pg_notify('ashimemo', $1)";
+    const Result r(run(main_, notify, {table}, false, true));
+  }
+
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
     QString detail;
     PGconn* conn = connect(true, &detail);
@@ -232,12 +250,16 @@ class ServerEngine : public Engine {
     for (int attempt = 0;; ++attempt) {
       PGconn* conn = handle(connection);
       if (conn && PQstatus(conn) == CONNECTION_OK) {
-        if (conn != preparedOn_) {  // a new connection knows none of them
-          preparedNames_.clear();
-          preparedOn_ = conn;
-        }
         QByteArray name;
         if (prepare && connection == main_) {
+          // A new shared connection knows none of them. (Only the shared
+          // connection's: the list grids' one must not make the names start
+          // again, or a name taken would abort the transaction it is
+          // prepared in.)
+          if (conn != preparedOn_) {
+            preparedNames_.clear();
+            preparedOn_ = conn;
+          }
           name = preparedNames_.value(sql);
           if (name.isEmpty()) {
             const QByteArray next = "ashimemo_" + QByteArray::number(preparedNames_.size() + 1);
@@ -257,7 +279,10 @@ class ServerEngine : public Engine {
         }
         if (PQstatus(conn) == CONNECTION_OK) {
           if (withBegin) pendingBegin_ = false;  // the server ended the transaction with the error
-          throw failure(conn, result.r);
+          const DbError error = failure(conn, result.r);
+          if (QByteArray(PQresultErrorField(result.r, PG_DIAG_SQLSTATE)) == "23505")
+            throw CodeTaken(error.message, error.detail);
+          throw error;
         }
         if (!mayRepeat || attempt > 0) throw lost(QString::fromUtf8(PQerrorMessage(conn)).trimmed());
       } else if (attempt > 0) {

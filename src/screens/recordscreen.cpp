@@ -143,20 +143,26 @@ QString RecordScreen::storedText(const QLineEdit* field) {
 }
 
 void RecordScreen::clearScreen() {
+  shown_.clear();
   code_->clear();
   clearFields();
 }
 
 int RecordScreen::loadRecord() {
   try {
+    const qlonglong code = numfmt::codeValue(code_->text());
     Recordset rs(selectFor(code_->text()));
-    if (rs.noRow()) return 0;
+    if (rs.noRow()) {
+      shown_.fresh(code);
+      return 0;
+    }
     // Every field is read once before anything is shown, so that a field
     // missing from the file stops the load with the screen unchanged.
     for (const QString& name : schema::table(QString::fromUtf8(config_.codes->table)).columnNames())
       (void)rs.field(name);
     code_->setText(numfmt::format(rs.number(kCode), codePattern(*config_.codes)));
     showRecord(rs);
+    shown_.loaded(code, rs);
     rs.close();
     return 1;
   } catch (const DbError& e) {
@@ -167,19 +173,27 @@ int RecordScreen::loadRecord() {
 
 int RecordScreen::saveRecord() {
   try {
+    const qlonglong code = numfmt::codeValue(code_->text());
     Recordset rs(selectFor(code_->text()), Recordset::Updatable);
-    if (rs.noRow()) {
-      if (!Msg::confirm(this, config_.caption, QStringLiteral("登録しますか？"))) return 0;
+    // A code that another PC registered since this screen took it as new is
+    // saved as a new record, which the save then finds taken.
+    if (rs.noRow() || shown_.takenMeanwhile(code, rs)) {
+      const QString question =
+          shown_.goneMeanwhile(code, rs) ? RowGuard::deletedText() : QStringLiteral("登録しますか？");
+      if (!Msg::confirm(this, config_.caption, question)) return 0;
       rs.addNew();
     } else {
       if (!Msg::confirm(this, config_.caption, QStringLiteral("上書きしますか？"))) return 0;
-      rs.edit();
+      rs.edit(shown_.expected(code));
     }
-    rs.setField(kCode, numfmt::codeValue(code_->text()));
+    rs.setField(kCode, code);
     writeFields(rs);
-    rs.update();
+    const int saved = shown_.save(this, config_.caption, rs, code, *config_.codes, [this](const QString& next) {
+      code_->setText(next);
+      codeAtEntry_ = next;
+    });
     rs.close();
-    return 1;
+    return saved;
   } catch (const DbError& e) {
     Msg::dbError(this, config_.caption, e);
     return 0;
@@ -189,15 +203,16 @@ int RecordScreen::saveRecord() {
 int RecordScreen::deleteRecord() {
   const QString head = QStringLiteral("コード[") + code_->text() + QStringLiteral("]の") + config_.recordWord;
   try {
+    const qlonglong code = numfmt::codeValue(code_->text());
     Recordset rs(selectFor(code_->text()), Recordset::Updatable);
     if (rs.noRow()) {
       Msg::noticeYesNo(this, config_.caption, head + QStringLiteral("は登録されていません！"));
       return 0;
     }
     if (!Msg::confirm(this, config_.caption, head + QStringLiteral("を削除しますか？"))) return 0;
-    rs.deleteRow();
+    const int deleted = shown_.remove(this, config_.caption, rs, code);
     rs.close();
-    return 1;
+    return deleted;
   } catch (const DbError& e) {
     Msg::dbError(this, config_.caption, e);
     return 0;

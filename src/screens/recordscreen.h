@@ -12,6 +12,7 @@
 #include "data/rules.h"
 #include "screens/fieldevents.h"
 #include "screens/listgrid.h"
+#include "screens/rowguard.h"
 #include "screens/screendialog.h"
 
 #include <QColor>
@@ -165,6 +166,7 @@ class RecordScreen : public ScreenDialog, public FieldHandler {
   QList<QPushButton*> buttonList_;  // indexed by RecordScreenConfig::Button
   QList<QWidget*> chain_;
   QString codeAtEntry_;
+  RowGuard shown_;  // the record on the screen, for the checks at its save
   // The field whose focus-in handler ran last and whose leave handler has
   // not run yet.
   QPointer<QWidget> entered_;

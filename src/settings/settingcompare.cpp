@@ -4,13 +4,16 @@
 #include "screens/fields.h"
 #include "screens/keys.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -18,6 +21,54 @@ namespace {
 
 const char16_t* const kWheelNames[4] = {u"フロント左", u"フロント右", u"リア左", u"リア右"};
 const QString kDiffers = QStringLiteral("違いあり");
+
+// Draws a cell as one line of text on its background: the cells hold short
+// values that always fit, so the style's text layout, wrapping and elision
+// per cell (most of the time the window took to paint) are not needed.
+class CellPainter : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = opt.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+    if (selected)
+      painter->fillRect(opt.rect, opt.palette.brush(group, QPalette::Highlight));
+    else if (opt.backgroundBrush.style() != Qt::NoBrush)
+      painter->fillRect(opt.rect, opt.backgroundBrush);
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(opt.rect.adjusted(4, 0, -4, 0), int(opt.displayAlignment) | Qt::TextSingleLine, opt.text);
+    painter->restore();
+    if (opt.state & QStyle::State_HasFocus) {
+      QStyleOptionFocusRect focus;
+      focus.QStyleOption::operator=(opt);
+      focus.backgroundColor = opt.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+      const QWidget* w = opt.widget;
+      (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, w);
+    }
+  }
+};
+
+// Makes a value selectable by mouse once the mouse first comes over it: a
+// selectable label lays its text out as a document, which made sizing and
+// painting the window's ten values cost more than its four tables.
+class SelectableOnHover : public QObject {
+ public:
+  using QObject::QObject;
+  void watch(QLabel* label) { label->installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Enter) {
+      if (auto* label = qobject_cast<QLabel*>(watched)) {
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->removeEventFilter(this);
+      }
+    }
+    return false;
+  }
+};
 
 QTableWidget* wheelTable(QWidget* parent, const comparison::SettingComparison& c, size_t w) {
   auto* table = new QTableWidget(12, 4, parent);
@@ -33,6 +84,7 @@ QTableWidget* wheelTable(QWidget* parent, const comparison::SettingComparison& c
   table->setTextElideMode(Qt::ElideNone);
   table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table->setItemDelegate(new CellPainter(table));
   QFont bold = table->font();
   bold.setBold(true);
   const QStringList& items = schema::wheelItems();
@@ -87,12 +139,13 @@ SettingCompare::SettingCompare(QWidget* parent, comparison::SettingComparison co
     title->setFont(f);
     header->addWidget(title, 0, side + 1);
   }
+  auto* selectable = new SelectableOnHover(this);
   for (int row = 0; row < 5; ++row) {
     header->addWidget(new QLabel(captions[row], this), row + 1, 0);
     for (int side = 0; side < 2; ++side) {
       auto* value = new QLabel(sides[side][row], this);
       nameControl(value, arrayName(sideNames[side], row));
-      value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+      selectable->watch(value);
       header->addWidget(value, row + 1, side + 1);
     }
   }

@@ -228,6 +228,7 @@ QString SettingForm::sqlCode() const { return QString::number(numfmt::codeValue(
 // --- Record routines ---------------------------------------------------------
 
 void SettingForm::Init_Setting() {
+  shown_.clear();
   code_->clear();
   name_->clear();
   const QString today = TodayDigits();
@@ -251,8 +252,13 @@ int SettingForm::Load_Setting() {
   SettingRecord r;
   qint64 userCode = 0, coilCode = 0;
   try {
+    const qlonglong code = numfmt::codeValue(code_->text());
     Recordset rs(QStringLiteral("SELECT * FROM セッティング WHERE コード=") + sqlCode());
-    if (rs.noRow()) return 0;
+    if (rs.noRow()) {
+      shown_.fresh(code);
+      return 0;
+    }
+    shown_.loaded(code, rs);
     r.code = numfmt::format(rs.number(QStringLiteral("コード")), u"0000");
     r.name = rs.text(QStringLiteral("セッティング名称"));
     const QString date = rs.text(QStringLiteral("登録日"));
@@ -320,18 +326,26 @@ SettingRecord SettingForm::values() const {
 
 int SettingForm::Save_Setting() {
   try {
+    const qlonglong code = numfmt::codeValue(code_->text());
     Recordset rs(QStringLiteral("SELECT * FROM セッティング WHERE コード=") + sqlCode(), Recordset::Updatable);
-    const bool found = !rs.noRow();
-    if (!Msg::confirm(this, caption(), found ? QStringLiteral("上書きしますか？") : QStringLiteral("登録しますか？")))
-      return 0;
+    // A code that another PC registered since this screen took it as new is
+    // saved as a new setting, which the save then finds taken.
+    const bool found = !rs.noRow() && !shown_.takenMeanwhile(code, rs);
+    const QString question = found                        ? QStringLiteral("上書きしますか？")
+                             : shown_.goneMeanwhile(code, rs) ? RowGuard::deletedText()
+                                                             : QStringLiteral("登録しますか？");
+    if (!Msg::confirm(this, caption(), question)) return 0;
     if (found)
-      rs.edit();
+      rs.edit(shown_.expected(code));
     else
       rs.addNew();
-    writeSetting(rs, values(), numfmt::codeValue(code_->text()));
-    rs.update();
+    writeSetting(rs, values(), code);
+    const int saved = shown_.save(this, caption(), rs, code, SettingCodes, [this](const QString& next) {
+      code_->setText(next);
+      codeAtEntry_ = next;
+    });
     rs.close();
-    return 1;
+    return saved;
   } catch (const DbError& e) {
     Msg::dbError(this, caption(), e);
     return 0;
@@ -340,6 +354,7 @@ int SettingForm::Save_Setting() {
 
 int SettingForm::delete_Setting() {
   try {
+    const qlonglong code = numfmt::codeValue(code_->text());
     Recordset rs(QStringLiteral("SELECT * FROM セッティング WHERE コード=") + sqlCode(), Recordset::Updatable);
     if (rs.noRow()) {
       Msg::noticeYesNo(this, caption(), QStringLiteral("コード[") + code_->text() + kNotStored);
@@ -349,14 +364,27 @@ int SettingForm::delete_Setting() {
                       QStringLiteral("コード[") + code_->text() +
                           QStringLiteral("]のセッティングを削除しますか？(アライメントの登録がある場合は同時に削除されます)")))
       return 0;
-    // The setting and its alignment record go together or not at all.
-    Transaction tx;
-    rs.deleteRow();
+    QVariant expected = shown_.expected(code);
+    for (;;) {
+      // The setting and its alignment record go together or not at all; the
+      // transaction is over before a question is asked.
+      Recordset::Outcome outcome;
+      {
+        Transaction tx;
+        outcome = rs.deleteChecked(expected);
+        if (outcome == Recordset::Outcome::Written || outcome == Recordset::Outcome::Deleted) {
+          Recordset al(QStringLiteral("SELECT * FROM アライメント WHERE コード=") + sqlCode(), Recordset::Updatable);
+          if (!al.noRow()) al.deleteRow();
+          al.close();
+          tx.commit();
+        }
+      }
+      if (outcome != Recordset::Outcome::Changed) break;
+      if (!Msg::confirm(this, caption(), RowGuard::changedText())) return 0;
+      expected = QVariant();
+    }
     rs.close();
-    Recordset al(QStringLiteral("SELECT * FROM アライメント WHERE コード=") + sqlCode(), Recordset::Updatable);
-    if (!al.noRow()) al.deleteRow();
-    al.close();
-    tx.commit();
+    shown_.clear();
     return 1;
   } catch (const DbError& e) {
     Msg::dbError(this, caption(), e);

@@ -4,6 +4,7 @@
 // coil-over product, and the record routines of the setting.
 #include "data/records.h"
 #include "screens/fieldevents.h"
+#include "screens/rowguard.h"
 #include "settings/wheelrules.h"
 
 #include <QWidget>
@@ -86,6 +87,7 @@ class SettingForm : public QWidget, public FieldHandler {
 
   Capabilities caps_;
   QString codeAtEntry_;
+  RowGuard shown_;  // the setting on the screen, for the checks at its save
   bool firstKey_ = false;
   bool limitReached_ = false;
   bool noCodeRefused_ = false;  // "no code left" was shown and the field emptied

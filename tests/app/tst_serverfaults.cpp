@@ -93,6 +93,35 @@ class ServerFaultTest : public QObject {
     QCOMPARE(both.number(QStringLiteral("n")), 2.0);
   }
 
+  // The list grids read on a connection of their own; that must not make
+  // the shared connection's statements be prepared afresh under names it
+  // already holds, which would abort the next save's transaction.
+  void aListReadBetweenTwoSavesKeepsTheSecond() {
+    REQUIRE_PGSERVER();
+    DataDir dir;
+    dir.exec(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES (1, 'ＡＥ８６')"));
+    const auto save = [](const QString& name) {
+      Transaction tx;
+      Recordset rs(QStringLiteral("SELECT * FROM セッティング WHERE コード=1"), Recordset::Updatable);
+      rs.edit();
+      rs.setField(QStringLiteral("セッティング名称"), name);
+      rs.update();
+      tx.commit();
+    };
+    save(QStringLiteral("街乗り"));
+    QStringList columns;
+    std::vector<std::vector<QVariant>> rows;
+    Database::readList(QStringLiteral("SELECT コード FROM セッティング"), &columns, &rows);
+    QCOMPARE(int(rows.size()), 1);
+    try {
+      save(QStringLiteral("峠"));
+    } catch (const DbError& e) {
+      QFAIL(qPrintable(e.userText()));
+    }
+    QCOMPARE(dir.row(QStringLiteral("SELECT セッティング名称 FROM セッティング WHERE コード=1")).value(QStringLiteral("セッティング名称")).toString(),
+             QStringLiteral("峠"));
+  }
+
  private:
   QByteArray previous_;
 };

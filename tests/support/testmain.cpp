@@ -15,13 +15,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Ashimemo"));
   setUpLookAndLanguage(app);
-  // Arguments: an optional class name selects one class; the rest go to QTest.
+  // Arguments: optional class names, separated by commas, select those
+  // classes; the rest go to QTest.
   QStringList args = app.arguments();
   QString only;
   if (args.size() > 1 && !args[1].startsWith(u'-')) only = args.takeAt(1);
   int failed = 0;
   for (auto& [name, make] : testing::Registry::classes()) {
-    if (!only.isEmpty() && only != QLatin1String(name)) continue;
+    if (!only.isEmpty() && !only.split(u',').contains(QLatin1String(name))) continue;
     QObject* test = make();
     failed += QTest::qExec(test, args);
     delete test;
