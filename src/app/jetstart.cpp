@@ -31,7 +31,7 @@ JetStart offerJetConversion(const QString& dataFile, QWidget* parent) {
   convert::Access access;
   // Converting under an open Access would lose whatever it writes next.
   if (const convert::LockFile lock = convert::accessLockFile(dataFile); lock.present()) {
-    if (!Msg::confirm(parent, kTitle,
+    if (!Msg::confirmDefaultNo(parent, kTitle,
                       QStringLiteral("「%1」は Microsoft Access で開かれています（ロックファイル%2）。\n"
                                      "開いたまま変換すると、その後 Access で入力した内容は失われます。\n\n"
                                      "すべての PC で Access を閉じてから「はい」を押してください。変換します。\n"

@@ -1,6 +1,7 @@
 #include "data/appconfig.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
@@ -16,6 +17,19 @@ AppConfig readAppConfig(const QString& dir) {
     config.error = QStringLiteral("設定ファイル「%1」を読み込めません。").arg(config.file);
     return config;
   }
+  // QSettings reads UTF-8 only: a file in UTF-16 (Notepad's "Unicode")
+  // would give no keys, and a path in the Japanese ANSI code page garbled
+  // letters, without a word.
+  const QString encoding = QStringLiteral("設定ファイル「%1」の文字コードが UTF-8 ではありません"
+                                          "（UTF-8 で保存し直してください）。").arg(config.file);
+  QFile raw(config.file);
+  if (raw.open(QIODevice::ReadOnly)) {
+    const QByteArray head = raw.read(2);
+    if (head == "\xFF\xFE" || head == "\xFE\xFF") {
+      config.error = encoding;
+      return config;
+    }
+  }
   QSettings ini(config.file, QSettings::IniFormat);
   if (ini.status() != QSettings::NoError) {
     config.error = QStringLiteral("設定ファイル「%1」の書式が正しくありません。").arg(config.file);
@@ -28,5 +42,10 @@ AppConfig readAppConfig(const QString& dir) {
   };
   config.serverUrl = text("server/url");
   config.secondBackup = text("backup/second");
+  if (config.serverUrl.contains(QChar::ReplacementCharacter) || config.secondBackup.contains(QChar::ReplacementCharacter)) {
+    config.error = encoding;
+    config.serverUrl.clear();
+    config.secondBackup.clear();
+  }
   return config;
 }

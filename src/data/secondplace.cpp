@@ -143,9 +143,11 @@ QString canonical(const QString& folder) {
 
 }  // namespace
 
-QString folderFor(const QString& dataFile) {
+QString folderFor(const QString& dataFile, QString* problem) {
   const QString dir = QFileInfo(dataFile).absolutePath();
-  const QString second = readAppConfig(dir).secondBackup;
+  const AppConfig config = readAppConfig(dir);
+  if (problem) *problem = config.error;
+  const QString second = config.secondBackup;
   if (second.isEmpty()) return QString();
   return QDir::cleanPath(QDir(dir).absoluteFilePath(second));
 }

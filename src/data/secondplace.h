@@ -17,8 +17,10 @@ namespace secondplace {
 
 // The second place named in "Ashimemo.ini" beside the data file, as an
 // absolute path (a relative one is taken from the data file's folder);
-// empty when there is none.
-QString folderFor(const QString& dataFile);
+// empty when there is none. An "Ashimemo.ini" that cannot be read leaves it
+// empty too, and `problem` (when given) gets the Japanese reason: copies the
+// user expects on the drive must not stop without a word.
+QString folderFor(const QString& dataFile, QString* problem = nullptr);
 
 struct Outcome {
   bool ok = false;

@@ -31,8 +31,8 @@ class BoxSeam : public MessageSeam {
     box.setIcon(r.icon == MessageRequest::Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon);
     if (r.buttons == MessageRequest::Buttons::YesNo) {
       QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-      box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-      box.setDefaultButton(yes);
+      QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+      box.setDefaultButton(r.defaultNo ? no : yes);
       box.exec();
       return box.clickedButton() == yes;
     }
@@ -73,7 +73,7 @@ class FileSeam : public MessageSeam {
   }
   void log(const MessageRequest& r) {
     Msg::logEvent(r.title + u'\t' + QString(r.text).replace(u'\n', QStringLiteral("\\n")) + u'\t' +
-                  (r.buttons == MessageRequest::Buttons::YesNo      ? QStringLiteral("YesNo")
+                  (r.buttons == MessageRequest::Buttons::YesNo      ? (r.defaultNo ? QStringLiteral("YesNo(No)") : QStringLiteral("YesNo"))
                    : r.buttons == MessageRequest::Buttons::Password ? QStringLiteral("Password")
                                                                     : QStringLiteral("OK")) +
                   u'\t' + (r.icon == MessageRequest::Icon::Critical ? QStringLiteral("Critical") : QStringLiteral("None")));
@@ -107,6 +107,15 @@ bool ask(QWidget* parent, const QString& title, const QString& text, MessageRequ
 namespace Msg {
 bool confirm(QWidget* p, const QString& t, const QString& s) {
   return ask(p, t, s, MessageRequest::Buttons::YesNo, MessageRequest::Icon::None);
+}
+bool confirmDefaultNo(QWidget* p, const QString& t, const QString& s) {
+  MessageRequest r;
+  r.parent = p;
+  r.title = t;
+  r.text = s;
+  r.buttons = MessageRequest::Buttons::YesNo;
+  r.defaultNo = true;
+  return current->show(r);
 }
 void refuse(QWidget* p, const QString& t, const QString& s) {
   ask(p, t, s, MessageRequest::Buttons::Ok, MessageRequest::Icon::Critical);

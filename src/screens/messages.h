@@ -18,6 +18,7 @@ struct MessageRequest {
   Buttons buttons = Buttons::Ok;
   Icon icon = Icon::None;
   QString* typed = nullptr;  // Password: receives what was typed on OK
+  bool defaultNo = false;    // YesNo: いいえ takes Enter (a Yes that can lose records)
 };
 
 class MessageSeam {
@@ -30,6 +31,9 @@ class MessageSeam {
 namespace Msg {
 // Yes/No, no icon; true on Yes.
 bool confirm(QWidget* parent, const QString& title, const QString& text);
+// The same with いいえ as the default button, for a second question whose
+// Yes can lose records: a hurried Enter, or one pressed twice, says No.
+bool confirmDefaultNo(QWidget* parent, const QString& title, const QString& text);
 // OK with the critical icon.
 void refuse(QWidget* parent, const QString& title, const QString& text);
 // OK, no icon.

@@ -439,6 +439,10 @@ class BackupTest : public QObject {
     QProcess* done = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-1745.MDB"), place.work.path()});
     QVERIFY(done->waitForFinished(10000));
     QCOMPARE(rows(place.file(kData), schema::kUsers), users + 1);
+    spoilPageHeader(place.file(QStringLiteral("バックアップ/Setting-20261208-0930.MDB")));  // in both places, damaged here
+    done = mkdata(place, {QStringLiteral("--restore"), QStringLiteral("Setting-20261208-0930.MDB"), place.work.path()});
+    QVERIFY(done->waitForFinished(10000));
+    QCOMPARE(rows(place.file(kData), schema::kUsers), users);  // the drive's good copy
   }
 
   void aSecondPlaceMissingReadOnlyOrFullIsToldOnceADay() {
@@ -489,6 +493,21 @@ class BackupTest : public QObject {
                (QStringList{QStringLiteral("Setting-20261209-0900.MDB"), QStringLiteral("Setting-20261209-1700.MDB")}));
     }
     if (cases.size() < 3) QSKIP("not root, or tmpfs cannot be mounted here: the read-only and full drives were not tried");
+  }
+
+  // An "Ashimemo.ini" the program cannot read is named, never taken as naming no second place.
+  void anUnreadableSettingsFileIsNamed() {
+    for (const QByteArray& bytes : {QByteArray("\xFF\xFE[\0b\0", 6),                                    // Notepad's "Unicode"
+                                    QByteArray("[backup]\nsecond=/media/usb/\x8D\x48\x8F\xEA\n")}) {  // 工場 in Shift_JIS
+      Place place;
+      QVERIFY(createDataFile(place.file(kData), true, nullptr));
+      write(place.file(QStringLiteral("Ashimemo.ini")), bytes);
+      QString log;
+      QVERIFY(place.start(this, &log)->waitForFinished(10000));
+      QVERIFY2(lines(log).value(0).contains(QStringLiteral("Ashimemo.ini」の文字コードが")), qPrintable(lines(log).join(u'\n')));
+      QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
+      QVERIFY(list->waitForFinished(10000) && QString::fromLocal8Bit(list->readAllStandardError()).contains(QStringLiteral("文字コードが")));
+    }
   }
 
   void thinningCountsOnlyCopiesThatCheckOut() {

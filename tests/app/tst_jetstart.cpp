@@ -124,7 +124,7 @@ class JetStartTest : public QObject {
     QCOMPARE(l.size(), 3);
     for (const QString& part : {QStringLiteral("（ロックファイル「Setting.ldb」: WORKSHOP-PC の Admin、事務所 の 佐藤）"),
                                 QStringLiteral("Access を閉じてから「はい」を押してください。"),
-                                QStringLiteral("残ったロックファイルなら、削除してかまいません。\tYesNo")})
+                                QStringLiteral("残ったロックファイルなら、削除してかまいません。\tYesNo(No)\tNone")})
       QVERIFY2(l[1].contains(part), qPrintable(l[1]));
     QVERIFY(l[2].contains(QStringLiteral("変換しませんでした。「Setting.MDB」は元のままです。")));
     QVERIFY(startsConverted(run, QStringLiteral("yes,yes")));

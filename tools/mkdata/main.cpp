@@ -43,7 +43,10 @@ int listBackups(const QString& dir) {
     return 1;
   }
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
-  const QString second = secondplace::folderFor(dataFile);
+  QString unreadable;
+  const QString second = secondplace::folderFor(dataFile, &unreadable);
+  if (!unreadable.isEmpty())
+    say(stderr, unreadable + QStringLiteral("2か所目のバックアップ先は表示できません。"));
   if (!second.isEmpty() && !QFileInfo(second).isDir())
     say(stderr, QStringLiteral("2か所目のバックアップ先「%1」が見つかりません（USB ドライブがつながっていないか、"
                                "ネットワークのフォルダーに接続できません）。").arg(second));
@@ -84,12 +87,20 @@ int listBackups(const QString& dir) {
 // Refused while the program runs on that folder.
 int restoreBackup(const QString& copy, const QString& dir) {
   const QString dataFile = QDir(dir).absoluteFilePath(kDataFileName);
-  QString source = copy;
-  if (!QFileInfo(source).isFile()) source = QDir(safefile::backupFolder(dataFile)).filePath(copy);
-  const QString second = secondplace::folderFor(dataFile);
-  if (!QFileInfo(source).isFile() && !second.isEmpty()) source = QDir(second).filePath(copy);
-  if (!QFileInfo(source).isFile()) {
-    say(stderr, QStringLiteral("バックアップ「%1」がありません。").arg(copy));
+  QString unreadable;
+  const QString second = secondplace::folderFor(dataFile, &unreadable);
+  // A path, else a name in either place. The same name in both places
+  // (the list shows both): the local one, unless only the other checks out.
+  QStringList candidates;
+  if (QFileInfo(copy).isFile())
+    candidates << copy;
+  else
+    for (const QString& folder : {safefile::backupFolder(dataFile), second})
+      if (!folder.isEmpty() && QFileInfo(QDir(folder).filePath(copy)).isFile()) candidates << QDir(folder).filePath(copy);
+  QString source = candidates.value(0);
+  if (candidates.size() > 1 && !safefile::checkDataFile(source).ok) source = candidates[1];
+  if (source.isEmpty()) {
+    say(stderr, QStringLiteral("バックアップ「%1」がありません。%2").arg(copy, unreadable));
     return 1;
   }
   if (safefile::isJetFile(source)) {
