@@ -96,6 +96,9 @@ void AutoBackup::tick() {
     return;
   }
   const QDateTime now = Clock::now();
+  // A clock put back (it was ahead when the last copy was made) must not
+  // stop the copies until it passes that time again.
+  if (lastCopy_ > now) lastCopy_ = now;
   const bool newDay = now.date() > lastCopy_.date();
   if (!newDay && lastCopy_.secsTo(now) < kChangedEverySecs) return;
   if (lastInput_.isValid() && lastInput_.elapsed() < kIdleMs) {
