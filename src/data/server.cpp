@@ -1,6 +1,8 @@
 #include "data/server.h"
 
+#include <QMutex>
 #include <QRegularExpression>
+#include <QStringList>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QUrl>
@@ -70,9 +72,47 @@ bool parseServerUrl(const QString& text, ServerUrl* url, QString* error) {
   return true;
 }
 
+namespace {
+// Opens the QPSQL connection `connectionName` to the server.
+bool openQt(const QString& connectionName, const ServerUrl& url, const QString& pw, int timeoutSeconds, QString* detail) {
+  QSqlDatabase db = QSqlDatabase::contains(connectionName) ? QSqlDatabase::database(connectionName, false)
+                                                           : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+  if (db.isOpen()) db.close();
+  db.setHostName(url.host);
+  db.setPort(url.port);
+  db.setUserName(url.user);
+  db.setDatabaseName(url.database);
+  db.setPassword(pw);
+  // Keepalives and the TCP user timeout end a statement on a connection
+  // whose cable was pulled after about the connect timeout instead of the
+  // system's minutes.
+  db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=Ashimemo;keepalives_idle=%1;"
+                                      "keepalives_interval=1;keepalives_count=3;tcp_user_timeout=%2")
+                           .arg(timeoutSeconds)
+                           .arg(timeoutSeconds * 1000));
+  if (db.open()) return true;
+  if (detail) *detail = db.lastError().databaseText().trimmed();
+  return false;
+}
+
+// The login that opened last: the program's further connections to the
+// same server skip libpq's probe, which costs a connection of its own.
+QMutex lastGoodMutex;
+QString lastGood;
+}  // namespace
+
 ServerOpen openServer(const QString& connectionName, const ServerUrl& url, const QString& password, QString* detail,
                       int timeoutSeconds) {
   const QString pw = password.isEmpty() ? url.password : password;
+  const QString login = QStringList{url.host, QString::number(url.port), url.user, url.database, pw}.join(QChar(0));
+  {
+    QMutexLocker lock(&lastGoodMutex);
+    const bool known = login == lastGood;
+    lock.unlock();
+    // A failure now is a server gone since (its text is in the detail);
+    // probing too would double the wait on a pulled cable.
+    if (known) return openQt(connectionName, url, pw, timeoutSeconds, detail) ? ServerOpen::Opened : ServerOpen::Unreachable;
+  }
   // libpq first: Qt's driver does not tell a missing password from any
   // other failure. A refused attempt costs the caller nothing more.
   const QByteArray host = url.host.toUtf8(), port = QByteArray::number(url.port), user = url.user.toUtf8(),
@@ -93,22 +133,8 @@ ServerOpen openServer(const QString& connectionName, const ServerUrl& url, const
   }
   PQfinish(conn);
 
-  QSqlDatabase db = QSqlDatabase::contains(connectionName) ? QSqlDatabase::database(connectionName, false)
-                                                           : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-  if (db.isOpen()) db.close();
-  db.setHostName(url.host);
-  db.setPort(url.port);
-  db.setUserName(url.user);
-  db.setDatabaseName(url.database);
-  db.setPassword(pw);
-  // Keepalives and the TCP user timeout end a statement on a connection
-  // whose cable was pulled after about the connect timeout instead of the
-  // system's minutes.
-  db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=Ashimemo;keepalives_idle=%1;"
-                                      "keepalives_interval=1;keepalives_count=3;tcp_user_timeout=%2")
-                           .arg(timeoutSeconds)
-                           .arg(timeoutSeconds * 1000));
-  if (db.open()) return ServerOpen::Opened;
-  if (detail) *detail = db.lastError().databaseText().trimmed();
-  return ServerOpen::Unreachable;  // answered a moment ago, gone now
+  if (!openQt(connectionName, url, pw, timeoutSeconds, detail)) return ServerOpen::Unreachable;  // answered a moment ago, gone now
+  QMutexLocker lock(&lastGoodMutex);
+  lastGood = login;
+  return ServerOpen::Opened;
 }
