@@ -7,6 +7,7 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/server.h"
+#include "data/tablechanges.h"
 
 #include <QHash>
 #include <QLocale>
@@ -206,7 +207,7 @@ class ServerEngine : public Engine {
 
   void announce(const QString& table) override {
     static const QByteArray notify = "SELECT pg_notify('ashimemo', $1)";
-    const Result r(run(main_, notify, {table}, false, true));
+    const Result r(run(main_, notify, {TableChanges::payloadFor(table)}, false, true));
   }
 
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {

@@ -1,5 +1,7 @@
 #include "data/tablechanges.h"
 
+#include <QRandomGenerator>
+
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QTimer>
@@ -38,9 +40,17 @@ bool TableChanges::listen(const QString& connectionName) {
   connection_ = connectionName;
   connect(driver, &QSqlDriver::notification, this,
           [this](const QString& name, QSqlDriver::NotificationSource, const QVariant& payload) {
-            if (name == kChannel && !payload.toString().isEmpty()) announce(payload.toString());
+            if (name != kChannel) return;
+            const QString text = payload.toString();
+            const QString table = text.section(u' ', 0, 0);
+            if (!table.isEmpty() && text != payloadFor(table)) announce(table);
           });
   return true;
+}
+
+QString TableChanges::payloadFor(const QString& table) {
+  static const QString run = QString::number(QRandomGenerator::global()->generate64(), 36);
+  return table + u' ' + run;
 }
 
 void TableChanges::stop() {

@@ -31,6 +31,10 @@ class TableChanges : public QObject {
   void stop();
   // stop(), without making the instance when there is none (at exit).
   static void stopListening();
+  // What a save of this program sends for `table`: the table's name and,
+  // after a blank, a mark of this run, so that the program's own saves
+  // (whose screens refresh themselves) do not make its lists read again.
+  static QString payloadFor(const QString& table);
   bool listening() const { return !connection_.isEmpty(); }
 
   // Tells the followers now, as a notification would (150 ms later).
