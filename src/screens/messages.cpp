@@ -92,13 +92,15 @@ MessageSeam* initialSeam() {
 MessageSeam* current = initialSeam();
 
 bool ask(QWidget* parent, const QString& title, const QString& text, MessageRequest::Buttons b,
-         MessageRequest::Icon i) {
+         MessageRequest::Icon i, bool defaultNo = false, QString* typed = nullptr) {
   MessageRequest r;
   r.parent = parent;
   r.title = title;
   r.text = text;
   r.buttons = b;
   r.icon = i;
+  r.defaultNo = defaultNo;
+  r.typed = typed;
   return current->show(r);
 }
 
@@ -109,13 +111,7 @@ bool confirm(QWidget* p, const QString& t, const QString& s) {
   return ask(p, t, s, MessageRequest::Buttons::YesNo, MessageRequest::Icon::None);
 }
 bool confirmDefaultNo(QWidget* p, const QString& t, const QString& s) {
-  MessageRequest r;
-  r.parent = p;
-  r.title = t;
-  r.text = s;
-  r.buttons = MessageRequest::Buttons::YesNo;
-  r.defaultNo = true;
-  return current->show(r);
+  return ask(p, t, s, MessageRequest::Buttons::YesNo, MessageRequest::Icon::None, true);
 }
 void refuse(QWidget* p, const QString& t, const QString& s) {
   ask(p, t, s, MessageRequest::Buttons::Ok, MessageRequest::Icon::Critical);
@@ -127,13 +123,7 @@ void noticeYesNo(QWidget* p, const QString& t, const QString& s) {
   ask(p, t, s, MessageRequest::Buttons::YesNo, MessageRequest::Icon::None);
 }
 bool askPassword(QWidget* p, const QString& t, const QString& s, QString* typed) {
-  MessageRequest r;
-  r.parent = p;
-  r.title = t;
-  r.text = s;
-  r.buttons = MessageRequest::Buttons::Password;
-  r.typed = typed;
-  return current->show(r);
+  return ask(p, t, s, MessageRequest::Buttons::Password, MessageRequest::Icon::None, false, typed);
 }
 void dbError(QWidget* p, const QString& t, const DbError& e) { refuse(p, t, e.userText()); }
 void setSeam(MessageSeam* s) { current = s ? s : initialSeam(); }
