@@ -19,43 +19,10 @@
 #include <QGridLayout>
 #include <QProcess>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
-#include <algorithm>
-#include <ctime>
 #include <functional>
-#include <vector>
 
 namespace {
-
-struct BigFile {
-  QTemporaryDir dir;
-  QString old = QDir::currentPath();
-  BigFile() {
-    QDir::setCurrent(dir.path());
-    makeBigDataFile(dir.filePath(kDataFileName));
-    OpenDataFile();
-  }
-  ~BigFile() {
-    CloseDataFile();
-    QDir::setCurrent(old);
-  }
-};
-
-// Median CPU time of this thread for one run, in ms: what the opening costs
-// the program itself, whatever else the machine is busy with.
-double medianCpuMs(int repeat, const std::function<void()>& fn) {
-  std::vector<double> t;
-  for (int i = 0; i < repeat; ++i) {
-    timespec a{}, b{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
-    fn();
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
-    t.push_back(double(b.tv_sec - a.tv_sec) * 1e3 + double(b.tv_nsec - a.tv_nsec) / 1e6);
-  }
-  std::sort(t.begin(), t.end());
-  return t[t.size() / 2];
-}
 
 void runProgram(const QString& program, const QStringList& args, const QString& input = QString()) {
   QProcess p;
@@ -71,7 +38,7 @@ void runProgram(const QString& program, const QStringList& args, const QString& 
 }  // namespace
 
 ASHIMEMO_BENCH(compareOpen, "compare: opening a comparison of two of 9,999 settings") {
-  BigFile big;
+  BigDataFolder big;
   const auto bare = [] {
     ScreenDialog d;
     auto* grid = new QGridLayout(&d);
@@ -92,7 +59,7 @@ ASHIMEMO_BENCH(compareOpen, "compare: opening a comparison of two of 9,999 setti
     ++chosen;
   };
   const double floor = bench::medianMs(31, bare), open = bench::medianMs(31, opening);
-  const double floorCpu = medianCpuMs(31, bare), openCpu = medianCpuMs(31, opening);
+  const double floorCpu = bench::medianCpuMs(31, bare), openCpu = bench::medianCpuMs(31, opening);
   bench::report(QStringLiteral("opening a comparison, until painted (target < 16 ms)"), open, QStringLiteral("ms"));
   bench::report(QStringLiteral("  floor: a bare window with four empty tables"), floor, QStringLiteral("ms"));
   bench::report(QStringLiteral("  the same, CPU time of the program's thread"), openCpu, QStringLiteral("ms"));
@@ -100,7 +67,7 @@ ASHIMEMO_BENCH(compareOpen, "compare: opening a comparison of two of 9,999 setti
 }
 
 ASHIMEMO_BENCH(exportCsv, "export: the five tables of the largest file as CSV") {
-  BigFile big;
+  BigDataFolder big;
   const QString out = big.dir.filePath(QStringLiteral("out"));
   const QString sqliteOut = big.dir.filePath(QStringLiteral("sqlite"));
   QDir().mkpath(sqliteOut);

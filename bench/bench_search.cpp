@@ -5,7 +5,6 @@
 // nothing with the same grid repainted.
 #include "benchmain.h"
 #include "bigdata.h"
-#include "data/datafile.h"
 #include "masters/u_master.h"
 #include "screens/listgrid.h"
 #include "screens/listsearch.h"
@@ -13,43 +12,20 @@
 #include "settings/settinglist.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <memory>
 #include <vector>
 
 namespace {
 
-struct BigFile {
-  QTemporaryDir dir;
-  QString old = QDir::currentPath();
-  BigFile() {
-    QDir::setCurrent(dir.path());
-    makeBigDataFile(dir.filePath(kDataFileName));
-    OpenDataFile();
-  }
-  ~BigFile() {
-    CloseDataFile();
-    QDir::setCurrent(old);
-  }
-};
-
-double median(std::vector<double> t) {
-  std::sort(t.begin(), t.end());
-  return t[t.size() / 2];
-}
-
 // One keystroke into `field` until `grid` is painted again, in ms.
 double keystroke(QLineEdit* field, QChar c, QTableView* grid) {
-  QElapsedTimer timer;
-  timer.start();
-  QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
-  grid->viewport()->repaint();
-  return double(timer.nsecsElapsed()) / 1e6;
+  return bench::timedMs([&] {
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    grid->viewport()->repaint();
+  });
 }
 
 // Types `text` into `field` from empty, 15 times: the median of each
@@ -68,7 +44,7 @@ std::pair<double, double> typing(QLineEdit* field, const QString& text, QTableVi
     slowest.push_back(worst);
   }
   field->clear();
-  return {median(each), median(slowest)};
+  return {bench::median(each), bench::median(slowest)};
 }
 
 void reportTyping(const QString& what, QLineEdit* field, QLineEdit* floorField, QTableView* grid,
@@ -85,16 +61,13 @@ void reportTyping(const QString& what, QLineEdit* field, QLineEdit* floorField, 
 // key and repainting the grid.
 struct FloorField {
   QLineEdit field;
-  FloorField() {
-    field.show();
-    (void)QTest::qWaitForWindowExposed(&field);
-  }
+  FloorField() { bench::showPainted(&field); }
 };
 
 }  // namespace
 
 ASHIMEMO_BENCH(searchSettingList, "search: setting list on 9,999 settings") {
-  BigFile big;
+  BigDataFolder big;
   // Floor: a list window with the grid alone on the same rows (the setting
   // list before it had a search field).
   const double bare = bench::medianMs(21, [] {
@@ -108,23 +81,15 @@ ASHIMEMO_BENCH(searchSettingList, "search: setting list on 9,999 settings") {
     (new QVBoxLayout(&d))->addWidget(grid);
     d.resize(1000, 600);
     grid->setRecordSource(SettingList::recordSource());
-    d.show();
-    (void)QTest::qWaitForWindowExposed(&d);
-    grid->viewport()->repaint();
+    bench::showPainted(&d, grid->viewport());
   });
   // Until the first rows are painted; closing (which waits for the rows
   // still being read in the background) is not counted.
-  std::vector<double> opened;
-  for (int i = 0; i < 21; ++i) {
-    QElapsedTimer timer;
-    timer.start();
+  const double open = bench::medianOpenedMs(21, [] {
     auto list = std::make_unique<SettingList>();
-    list->show();
-    (void)QTest::qWaitForWindowExposed(list.get());
-    list->grid()->viewport()->repaint();
-    opened.push_back(double(timer.nsecsElapsed()) / 1e6);
-  }
-  const double open = median(opened);
+    bench::showPainted(list.get(), list->grid()->viewport());
+    return list;
+  });
   bench::report(QStringLiteral("open SettingList, first rows painted"), open, QStringLiteral("ms"));
   bench::report(QStringLiteral("  floor: a window with the grid alone on the same rows"), bare, QStringLiteral("ms"));
 
@@ -132,16 +97,13 @@ ASHIMEMO_BENCH(searchSettingList, "search: setting list on 9,999 settings") {
   // wait for the rows still being read in the background.
   const double first = bench::medianMs(11, [] {
     SettingList list;
-    list.show();
-    (void)QTest::qWaitForWindowExposed(&list);
-    list.grid()->viewport()->repaint();
+    bench::showPainted(&list, list.grid()->viewport());
     keystroke(list.search()->field(), u'7', list.grid());
   });
   bench::report(QStringLiteral("open SettingList, painted, then one keystroke at once"), first, QStringLiteral("ms"));
 
   SettingList list;
-  list.show();
-  (void)QTest::qWaitForWindowExposed(&list);
+  bench::showPainted(&list);
   const double read = bench::medianMs(11, [&] {
     list.grid()->data1()->refresh();
     list.grid()->data1()->readSearchRows();
@@ -162,10 +124,9 @@ ASHIMEMO_BENCH(searchSettingList, "search: setting list on 9,999 settings") {
 }
 
 ASHIMEMO_BENCH(searchUserMaster, "search: U_Master on 9,999 users") {
-  BigFile big;
+  BigDataFolder big;
   U_Master u;
-  u.show();
-  (void)QTest::qWaitForWindowExposed(&u);
+  bench::showPainted(&u);
   u.list()->data1()->readSearchRows();
   FloorField floor;
   QLineEdit* field = u.search()->field();

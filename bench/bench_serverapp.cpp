@@ -38,18 +38,6 @@ struct YesSeam : MessageSeam {
   bool show(const MessageRequest&) override { return true; }
 };
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-double timed(const std::function<void()>& fn) {
-  QElapsedTimer t;
-  t.start();
-  fn();
-  return double(t.nsecsElapsed()) / 1e6;
-}
-
 // The largest data file in a folder, and its records in a server database
 // (through ashimemo-mkdata --to-server).
 struct ServerRecords {
@@ -102,17 +90,17 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
     QSqlQuery select(db);
     for (int i = 0; i < 301; ++i) {
       const QString sql = QStringLiteral("SELECT * FROM セッティング WHERE コード=%1").arg(3000 + i * 7);
-      loads.push_back(timed([&] {
+      loads.push_back(bench::timedMs([&] {
         Recordset rs(sql);
         for (const QString& c : cols) (void)rs.field(c);
       }));
-      bareLoads.push_back(timed([&] {
+      bareLoads.push_back(bench::timedMs([&] {
         select.exec(sql);
         while (select.next())
           for (int c = 0; c < cols.size(); ++c) (void)select.value(c);
       }));
     }
-    const double load = median(loads), bareLoad = median(bareLoads);
+    const double load = bench::median(loads), bareLoad = bench::median(bareLoads);
     bench::report(QStringLiteral("server: read a setting by code (Recordset), median of 301"), load, QStringLiteral("ms"));
     bench::report(QStringLiteral("  floor: bare QPSQL SELECT of the same row"), bareLoad, QStringLiteral("ms"));
     bench::report(QStringLiteral("  ratio (at most 2)"), load / bareLoad, QStringLiteral("x"));
@@ -120,8 +108,7 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
     // The whole screen: Enter in the code field until the fields are filled.
     Setting window;
     window.startUp();
-    window.show();
-    (void)QTest::qWaitForWindowExposed(&window);
+    bench::showPainted(&window);
     SettingForm* form = window.form();
     QLineEdit* code = form->codeField();
     int n = 0;
@@ -146,8 +133,8 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
     const SettingRecord r = form->values();
     std::vector<double> saves, bares;
     for (int i = 0; i < 201; ++i) {
-      saves.push_back(timed([&] { form->Save_Setting(); }));
-      bares.push_back(timed([&] {
+      saves.push_back(bench::timedMs([&] { form->Save_Setting(); }));
+      bares.push_back(bench::timedMs([&] {
         db.transaction();
         int k = 0;
         update.bindValue(k++, 5000);
@@ -165,7 +152,7 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
       // again (untimed), or the next save would ask whether to write over it.
       form->Load_Setting();
     }
-    const double save = median(saves), bare = median(bares);
+    const double save = bench::median(saves), bare = bench::median(bares);
     bench::report(QStringLiteral("server: save a setting (overwrite), median of 201"), save, QStringLiteral("ms"));
     bench::report(QStringLiteral("  floor: bare QPSQL UPDATE of the same row in a transaction"), bare, QStringLiteral("ms"));
     bench::report(QStringLiteral("  ratio (at most 2)"), save / bare, QStringLiteral("x"));
@@ -176,20 +163,20 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
     const QString one = QStringLiteral("SELECT * FROM セッティング WHERE コード=5001");
     std::vector<double> checked, unchecked;
     for (int i = 0; i < 301; ++i) {
-      checked.push_back(timed([&] {
+      checked.push_back(bench::timedMs([&] {
         Recordset rs(one, Recordset::Updatable);
         rs.edit(rs.version());
         rs.setField(QStringLiteral("セッティング名称"), QStringLiteral("check %1").arg(i));
         if (rs.saveChecked() != Recordset::Outcome::Written) qFatal("checked save not written");
       }));
-      unchecked.push_back(timed([&] {
+      unchecked.push_back(bench::timedMs([&] {
         Recordset rs(one, Recordset::Updatable);
         rs.edit();
         rs.setField(QStringLiteral("セッティング名称"), QStringLiteral("plain %1").arg(i));
         rs.update();
       }));
     }
-    const double withCheck = median(checked), without = median(unchecked);
+    const double withCheck = bench::median(checked), without = bench::median(unchecked);
     bench::report(QStringLiteral("server: read and save a setting with the conflict check, median of 301"), withCheck,
                   QStringLiteral("ms"));
     bench::report(QStringLiteral("  floor: the same without the check"), without, QStringLiteral("ms"));
@@ -202,15 +189,12 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
                 bench::medianMs(21,
                                 [] {
                                   SettingList list;
-                                  list.show();
-                                  (void)QTest::qWaitForWindowExposed(&list);
-                                  list.grid()->viewport()->repaint();
+                                  bench::showPainted(&list, list.grid()->viewport());
                                 }),
                 QStringLiteral("ms"));
   {
     SettingList list;
-    list.show();
-    (void)QTest::qWaitForWindowExposed(&list);
+    bench::showPainted(&list);
     const double read = bench::medianMs(11, [&] {
       list.grid()->data1()->refresh();
       list.grid()->data1()->readSearchRows();
@@ -223,13 +207,13 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
     for (int run = 0; run < 15; ++run) {
       field->clear();
       QApplication::processEvents();
-      for (QChar c : QStringLiteral("2026/5/12")) keys.push_back(timed([&] {
+      for (QChar c : QStringLiteral("2026/5/12")) keys.push_back(bench::timedMs([&] {
         QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
         list.grid()->viewport()->repaint();
       }));
     }
-    bench::report(QStringLiteral("server: a search keystroke in the setting list, \"2026/5/12\" (under 16)"), median(keys),
-                  QStringLiteral("ms"));
+    bench::report(QStringLiteral("server: a search keystroke in the setting list, \"2026/5/12\" (under 16)"),
+                  bench::median(keys), QStringLiteral("ms"));
     bench::report(QStringLiteral("  slowest keystroke"), *std::max_element(keys.begin(), keys.end()), QStringLiteral("ms"));
   }
   Msg::setSeam(nullptr);
@@ -251,7 +235,7 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
     onFile.push_back(bench::timeToIdle(ashimemo, {}, records.fileDir.path(), readyIn(records.fileDir.path())));
     onServer.push_back(bench::timeToIdle(ashimemo, {}, records.serverDir.path(), readyIn(records.serverDir.path())));
   }
-  const double f = median(onFile), s = median(onServer);
+  const double f = bench::median(onFile), s = bench::median(onServer);
   bench::report(QStringLiteral("start-up to the idle main window on the data file, median of 11"), f, QStringLiteral("ms"));
   bench::report(QStringLiteral("start-up to the idle main window on the server, median of 11"), s, QStringLiteral("ms"));
   bench::report(QStringLiteral("  ratio server / file (at most 1.5)"), s / f, QStringLiteral("x"));

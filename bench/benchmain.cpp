@@ -7,11 +7,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 QList<bench::Case>& bench::cases() {
@@ -24,16 +26,40 @@ void bench::report(const QString& what, double value, const QString& unit) {
   std::fflush(stdout);
 }
 
+double bench::median(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+double bench::timedMs(const std::function<void()>& fn) {
+  QElapsedTimer timer;
+  timer.start();
+  fn();
+  return double(timer.nsecsElapsed()) / 1e6;
+}
+
 double bench::medianMs(int repeat, const std::function<void()>& fn) {
   std::vector<double> t;
+  for (int i = 0; i < repeat; ++i) t.push_back(timedMs(fn));
+  return median(std::move(t));
+}
+
+double bench::medianCpuMs(int repeat, const std::function<void()>& fn) {
+  std::vector<double> t;
   for (int i = 0; i < repeat; ++i) {
-    QElapsedTimer timer;
-    timer.start();
+    timespec a{}, b{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
     fn();
-    t.push_back(double(timer.nsecsElapsed()) / 1e6);
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
+    t.push_back(double(b.tv_sec - a.tv_sec) * 1e3 + double(b.tv_nsec - a.tv_nsec) / 1e6);
   }
-  std::sort(t.begin(), t.end());
-  return t[t.size() / 2];
+  return median(std::move(t));
+}
+
+void bench::showPainted(QWidget* window, QWidget* painted) {
+  window->show();
+  (void)QTest::qWaitForWindowExposed(window);
+  (painted ? painted : window)->repaint();
 }
 
 double bench::timeToIdle(const QString& program, const QStringList& args, const QString& workDir,

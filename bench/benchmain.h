@@ -8,7 +8,9 @@
 #include <QStringList>
 
 class QProcess;
+class QWidget;
 #include <functional>
+#include <vector>
 
 namespace bench {
 struct Case {
@@ -21,8 +23,31 @@ struct Registrar {
 };
 // Prints "name: value unit" aligned.
 void report(const QString& what, double value, const QString& unit);
+// The median of `times` (the middle one of an odd count).
+double median(std::vector<double> times);
+// Milliseconds that one run of `fn` takes.
+double timedMs(const std::function<void()>& fn);
 // Runs `fn` `repeat` times and returns the median time of one run in ms.
 double medianMs(int repeat, const std::function<void()>& fn);
+// Runs `open` `repeat` times and returns the median time of one run in ms;
+// what a run returns (the window it opened) is destroyed after the run,
+// untimed.
+template <typename Open>
+double medianOpenedMs(int repeat, Open open) {
+  std::vector<double> t;
+  for (int i = 0; i < repeat; ++i) {
+    decltype(open()) opened;
+    t.push_back(timedMs([&] { opened = open(); }));
+  }
+  return median(std::move(t));
+}
+// The same in CPU time of this thread: what a run costs the program itself,
+// whatever else the machine is busy with.
+double medianCpuMs(int repeat, const std::function<void()>& fn);
+// Shows `window`, waits until it is exposed and paints `painted` (the
+// window itself when null) at once: the end point of every "opened until
+// painted" figure.
+void showPainted(QWidget* window, QWidget* painted = nullptr);
 // Milliseconds from starting `program` in `workDir` (offscreen, with the
 // message log "bench.log" there) until `ready` says it is idle; then kills it.
 double timeToIdle(const QString& program, const QStringList& args, const QString& workDir,

@@ -1,8 +1,10 @@
 #include "bigdata.h"
 
+#include "data/datafile.h"
 #include "data/newfile.h"
 #include "data/schema.h"
 
+#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -67,3 +69,16 @@ void makeBigDataFile(const QString& path, int alignments, int alignmentBases) {
   }
   QSqlDatabase::removeDatabase(QStringLiteral("bench-fill"));
 }
+
+BigDataFolder::BigDataFolder(bool open) : old(QDir::currentPath()) {
+  QDir::setCurrent(dir.path());
+  makeBigDataFile(file());
+  if (open) OpenDataFile();
+}
+
+BigDataFolder::~BigDataFolder() {
+  CloseDataFile();
+  QDir::setCurrent(old);
+}
+
+QString BigDataFolder::file() const { return dir.filePath(kDataFileName); }
