@@ -8,14 +8,11 @@
 #include "masters/u_master.h"
 #include "screens/listgrid.h"
 #include "screens/listsearch.h"
-#include "screens/screendialog.h"
 #include "settings/settinglist.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
-#include <QVBoxLayout>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -70,26 +67,10 @@ ASHIMEMO_BENCH(searchSettingList, "search: setting list on 9,999 settings") {
   BigDataFolder big;
   // Floor: a list window with the grid alone on the same rows (the setting
   // list before it had a search field).
-  const double bare = bench::medianMs(21, [] {
-    ScreenDialog d;
-    auto* grid = new ListGrid({{QStringLiteral("登録日"), QStringLiteral("登録日"), QStringLiteral("0000/00/00")},
-                               {QStringLiteral("コード"), QStringLiteral("コード"), QStringLiteral("0000")},
-                               {QStringLiteral("セッティング名称"), QStringLiteral("セッティング名称"), QString()},
-                               {QStringLiteral("ユーザー名"), QStringLiteral("名前"), QString()},
-                               {QStringLiteral("車高調名称"), QStringLiteral("名称"), QString()}},
-                              &d);
-    (new QVBoxLayout(&d))->addWidget(grid);
-    d.resize(1000, 600);
-    grid->setRecordSource(SettingList::recordSource());
-    bench::showPainted(&d, grid->viewport());
-  });
+  const double bare = bench::medianMs(21, bench::bareSettingGrid);
   // Until the first rows are painted; closing (which waits for the rows
   // still being read in the background) is not counted.
-  const double open = bench::medianOpenedMs(21, [] {
-    auto list = std::make_unique<SettingList>();
-    bench::showPainted(list.get(), list->grid()->viewport());
-    return list;
-  });
+  const double open = bench::medianOpenedMs(21, bench::openSettingList);
   bench::report(QStringLiteral("open SettingList, first rows painted"), open, QStringLiteral("ms"));
   bench::report(QStringLiteral("  floor: a window with the grid alone on the same rows"), bare, QStringLiteral("ms"));
 

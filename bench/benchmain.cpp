@@ -1,6 +1,9 @@
 #include "benchmain.h"
 
+#include "screens/listgrid.h"
 #include "screens/look.h"
+#include "screens/screendialog.h"
+#include "settings/settinglist.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,6 +12,7 @@
 #include <QThread>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
@@ -83,6 +87,26 @@ double bench::timeToIdle(const QString& program, const QStringList& args, const 
   p.kill();
   p.waitForFinished();
   return ms;
+}
+
+std::unique_ptr<SettingList> bench::openSettingList() {
+  auto list = std::make_unique<SettingList>();
+  showPainted(list.get(), list->grid()->viewport());
+  return list;
+}
+
+void bench::bareSettingGrid() {
+  ScreenDialog d;
+  auto* grid = new ListGrid({{QStringLiteral("登録日"), QStringLiteral("登録日"), QStringLiteral("0000/00/00")},
+                             {QStringLiteral("コード"), QStringLiteral("コード"), QStringLiteral("0000")},
+                             {QStringLiteral("セッティング名称"), QStringLiteral("セッティング名称"), QString()},
+                             {QStringLiteral("ユーザー名"), QStringLiteral("名前"), QString()},
+                             {QStringLiteral("車高調名称"), QStringLiteral("名称"), QString()}},
+                            &d);
+  (new QVBoxLayout(&d))->addWidget(grid);
+  d.resize(1000, 600);
+  grid->setRecordSource(SettingList::recordSource());
+  showPainted(&d, grid->viewport());
 }
 
 // The bare Qt program that start-up is compared with: one empty window,

@@ -9,7 +9,9 @@
 
 class QProcess;
 class QWidget;
+class SettingList;
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace bench {
@@ -29,16 +31,18 @@ double median(std::vector<double> times);
 double timedMs(const std::function<void()>& fn);
 // Runs `fn` `repeat` times and returns the median time of one run in ms.
 double medianMs(int repeat, const std::function<void()>& fn);
-// Runs `open` `repeat` times and returns the median time of one run in ms;
-// what a run returns (the window it opened) is destroyed after the run,
-// untimed.
+// Milliseconds that `open` takes; what it returns (the window it opened)
+// is destroyed afterwards, untimed.
+template <typename Open>
+double openedMs(Open open) {
+  decltype(open()) opened;
+  return timedMs([&] { opened = open(); });
+}
+// The median of `repeat` such runs.
 template <typename Open>
 double medianOpenedMs(int repeat, Open open) {
   std::vector<double> t;
-  for (int i = 0; i < repeat; ++i) {
-    decltype(open()) opened;
-    t.push_back(timedMs([&] { opened = open(); }));
-  }
+  for (int i = 0; i < repeat; ++i) t.push_back(openedMs(open));
   return median(std::move(t));
 }
 // The same in CPU time of this thread: what a run costs the program itself,
@@ -48,6 +52,12 @@ double medianCpuMs(int repeat, const std::function<void()>& fn);
 // window itself when null) at once: the end point of every "opened until
 // painted" figure.
 void showPainted(QWidget* window, QWidget* painted = nullptr);
+// The setting list (登録一覧表) on the open records, shown until its first
+// rows are painted.
+std::unique_ptr<SettingList> openSettingList();
+// Its floor: a window with the grid alone on the same rows (the list before
+// it had a search field), shown until painted and closed.
+void bareSettingGrid();
 // Milliseconds from starting `program` in `workDir` (offscreen, with the
 // message log "bench.log" there) until `ready` says it is idle; then kills it.
 double timeToIdle(const QString& program, const QStringList& args, const QString& workDir,

@@ -225,6 +225,9 @@ static Engine& engineInUse() {
 void Database::readList(const QString& sql, QStringList* columns, std::vector<std::vector<QVariant>>* rows) {
   engineInUse().readList(sql, columns, rows);
 }
+void Database::readListAhead(const QString& sql) {
+  if (current) current->readListAhead(sql);
+}
 QSqlDatabase Database::connection() { return QSqlDatabase::database(kMain, false); }
 sqlite3* Database::handle() { return isOpen() && !onServer() ? handleOf(connection()) : nullptr; }
 

@@ -96,6 +96,9 @@ class Database {
   // Every row of a query on that connection (a page of a list grid), with
   // the result's column names. Throws DbError.
   static void readList(const QString& sql, QStringList* columns, std::vector<std::vector<QVariant>>* rows);
+  // Starts that reading on a server ahead of the readList that takes it
+  // (Engine::readListAhead); nothing on a data file or with nothing open.
+  static void readListAhead(const QString& sql);
 
   // The first two columns of every row of a query, as (number, trimmed
   // text): the drop-down lists of codes and names, read straight from the

@@ -35,6 +35,12 @@ class Engine {
   virtual void exec(const QString& sql, const QVariantList& values, bool outsideTransaction) = 0;
   // Every row of `sql` on the list grids' connection (read-only).
   virtual void readList(const QString& sql, QStringList* columns, Rows* rows) = 0;
+  // Sends `sql` on that connection without waiting, so that the server
+  // works on it while the window is still being built; the next readList
+  // of the same text takes its rows (any other reading drops them). Never
+  // throws: a failure here is met again by that readList. Nothing on the
+  // file, whose reading is done in this program.
+  virtual void readListAhead(const QString& sql) { (void)sql; }
   // A server's address and the password it was opened with; false on a file.
   virtual bool login(ServerUrl* url, QString* password) const = 0;
   // The statement that starts a write transaction.

@@ -160,8 +160,27 @@ class ServerEngine : public Engine {
   }
 
   void readList(const QString& sql, QStringList* columns, Rows* rows) override {
+    if (!ahead_.isNull()) {
+      const bool same = ahead_ == sql;
+      const Result r(takeAhead());
+      // A failed reading ahead is done again below, which reconnects or
+      // reports it.
+      if (same && r.ok()) {
+        take(r.r, columns, rows, nullptr);
+        return;
+      }
+    }
     const Result r(run(list_, serverSql(sql).toUtf8(), {}, true));
     take(r.r, columns, rows, nullptr);
+  }
+
+  void readListAhead(const QString& sql) override {
+    PQclear(takeAhead());
+    PGconn* conn = handle(list_);
+    if (!conn || PQstatus(conn) != CONNECTION_OK || PQtransactionStatus(conn) != PQTRANS_IDLE) return;
+    if (PQsendQuery(conn, serverSql(sql).toUtf8().constData()) != 1) return;
+    ahead_ = sql;
+    aheadOn_ = conn;
   }
 
   QList<std::pair<double, QString>> codesAndNames(const QString& sql, bool outsideTransaction) override {
@@ -352,6 +371,23 @@ class ServerEngine : public Engine {
     return nullptr;
   }
 
+  // The result of the reading sent ahead (null when there is none, or its
+  // connection is gone); the list connection is free for the next
+  // statement afterwards.
+  PGresult* takeAhead() {
+    const QString sql = std::exchange(ahead_, QString());
+    PGconn* conn = handle(list_);
+    if (sql.isNull() || conn != aheadOn_) return nullptr;
+    PGresult* first = nullptr;
+    while (PGresult* r = PQgetResult(conn)) {
+      if (first)
+        PQclear(r);
+      else
+        first = r;
+    }
+    return first;
+  }
+
   static void take(const PGresult* r, QStringList* columns, Rows* rows, const std::atomic<bool>* stop) {
     const int n = PQnfields(r), count = PQntuples(r);
     if (columns) {
@@ -413,6 +449,9 @@ class ServerEngine : public Engine {
   QHash<QByteArray, QByteArray> preparedNames_;
   const PGconn* preparedOn_ = nullptr;
   bool pendingBegin_ = false;
+  // The list reading sent ahead and not yet taken, and its connection.
+  QString ahead_;
+  const PGconn* aheadOn_ = nullptr;
 };
 
 }  // namespace

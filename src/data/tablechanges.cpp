@@ -28,6 +28,9 @@ TableChanges::TableChanges() : timer_(new QTimer(this)) {
 }
 
 void TableChanges::follow(QObject* context, std::function<void(const QString&)> changed) {
+  // Every list window opened adds one; those of closed windows go here, or
+  // a long day of opening lists with no change told would keep them all.
+  std::erase_if(followers_, [](const Follower& f) { return f.context.isNull(); });
   followers_.push_back({context, std::move(changed)});
 }
 

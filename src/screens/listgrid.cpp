@@ -48,12 +48,17 @@ void ListModel::setRecordSource(const QString& sql) {
   refresh();
 }
 
-void ListModel::readPage(std::vector<std::vector<QVariant>>& out) const {
+QString ListModel::pageSql(const QString& sql, size_t first, int pageSize) {
   // One row more than a page tells whether more rows follow.
-  const QString paged = sql_ + QStringLiteral(" LIMIT %1 OFFSET %2").arg(pageSize_ + 1).arg(rows_.size());
+  return sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(pageSize + 1).arg(first);
+}
+
+void ListModel::readFirstPageAhead(const QString& sql) { Database::readListAhead(pageSql(sql, 0, kPageSize)); }
+
+void ListModel::readPage(std::vector<std::vector<QVariant>>& out) const {
   QStringList names;
   std::vector<std::vector<QVariant>> rows;
-  Database::readList(paged, &names, &rows);
+  Database::readList(pageSql(sql_, rows_.size(), pageSize_), &names, &rows);
   std::vector<int> at;
   for (int c = 0; c < columns_.size(); ++c) {
     int i = -1;

@@ -54,6 +54,10 @@ class ListModel : public QAbstractTableModel {
   // with its ORDER BY and no LIMIT: pages are read by appending
   // "LIMIT n OFFSET m" to it.
   void setRecordSource(const QString& sql);
+  // Starts reading the first page of `sql` on a server while the window is
+  // still being built, for the setRecordSource(sql) that follows (a list
+  // of the default page size).
+  static void readFirstPageAhead(const QString& sql);
   QString recordSource() const { return sql_; }
   // Reads the record source again from its first row. Throws DbError.
   void refresh();
@@ -129,6 +133,8 @@ class ListModel : public QAbstractTableModel {
 
   // Reads the next page into `out`; throws DbError.
   void readPage(std::vector<std::vector<QVariant>>& out) const;
+  // The SQL of the page of `sql` that starts at row `first`.
+  static QString pageSql(const QString& sql, size_t first, int pageSize);
   // Forgets the search rows (the record source was read again).
   void dropSearchRows();
   // The shown cells of list row `row`.
@@ -139,7 +145,8 @@ class ListModel : public QAbstractTableModel {
   std::vector<std::vector<QVariant>> rows_;  // the pages read so far
   bool atEnd_ = true;
   bool pageFailed_ = false;  // the last reading of the first page failed
-  int pageSize_ = 256;
+  static constexpr int kPageSize = 256;
+  int pageSize_ = kPageSize;
 
   QStringList searchFields_;
   std::vector<SearchRow> all_;  // every row of the record source, once read

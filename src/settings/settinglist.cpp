@@ -30,6 +30,8 @@ QString SettingList::recordSource() {
 SettingList::SettingList(QWidget* parent) : ScreenDialog(parent), events_(new FieldEvents(this, this)) {
   setWindowTitle(QStringLiteral("Ashimemo　登録一覧表"));
   setObjectName(QStringLiteral("SettingList"));
+  // The server reads the first rows while the window is built.
+  ListModel::readFirstPageAhead(recordSource());
   grid_ = new ListGrid({{QStringLiteral("登録日"), QStringLiteral("登録日"), QStringLiteral("0000/00/00")},
                         {QStringLiteral("コード"), QStringLiteral("コード"), QStringLiteral("0000")},
                         {QStringLiteral("セッティング名称"), QStringLiteral("セッティング名称"), QString()},

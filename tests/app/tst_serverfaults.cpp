@@ -6,6 +6,8 @@
 #include "data/database.h"
 #include "data/server.h"
 #include "masters/u_master.h"
+#include "screens/listgrid.h"
+#include "settings/settinglist.h"
 #include "support/pgserver.h"
 #include "support/testmain.h"
 
@@ -120,6 +122,40 @@ class ServerFaultTest : public QObject {
     }
     QCOMPARE(dir.row(QStringLiteral("SELECT セッティング名称 FROM セッティング WHERE コード=1")).value(QStringLiteral("セッティング名称")).toString(),
              QStringLiteral("峠"));
+  }
+
+  // The setting list sends its first page ahead while its window is built.
+  // A reading sent ahead is taken only by the reading of the same text, and
+  // one sent on a connection the server has since dropped is read again on
+  // a new connection, with no message.
+  void aListReadAheadGivesItsOwnRowsAndSurvivesARestart() {
+    REQUIRE_PGSERVER();
+    DataDir dir;
+    dir.exec(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称, 登録日) VALUES "
+                            "(1, 'ＡＥ８６', '20260101'), (2, '街乗り', '20260102')"));
+    const QString codes = QStringLiteral("SELECT コード FROM セッティング ORDER BY コード");
+    const QString names = QStringLiteral("SELECT セッティング名称 FROM セッティング ORDER BY コード");
+    const auto read = [](const QString& sql) {
+      QStringList columns;
+      std::vector<std::vector<QVariant>> rows;
+      Database::readList(sql, &columns, &rows);
+      QStringList out;
+      for (const auto& row : rows) out << row.at(0).toString();
+      return out;
+    };
+    Database::readListAhead(codes);
+    QCOMPARE(read(names), QStringList({QStringLiteral("ＡＥ８６"), QStringLiteral("街乗り")}));
+    QCOMPARE(read(codes), QStringList({QStringLiteral("1"), QStringLiteral("2")}));
+    Database::readListAhead(codes);
+    QCOMPARE(read(codes), QStringList({QStringLiteral("1"), QStringLiteral("2")}));
+
+    PgServer& server = PgServer::instance();
+    QVERIFY(server.stop());
+    QVERIFY(server.start());
+    SettingList list;
+    QCOMPARE(list.grid()->data1()->rowCount(), 2);
+    QCOMPARE(list.grid()->data1()->cellText(1, 2), QStringLiteral("街乗り"));
+    QCOMPARE(read(names).size(), 2);  // the list connection is free again
   }
 
  private:
