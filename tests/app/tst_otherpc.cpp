@@ -51,6 +51,27 @@ class OtherPcTest : public QObject {
         .value(QStringLiteral("セッティング名称"))
         .toString();
   }
+  // The other PC runs `sql` in a transaction that it keeps open for a
+  // moment; true once it holds it (seen in pg_stat_activity), `other` ends
+  // after its commit.
+  bool otherPcHolds(const QString& sql, std::thread* other) {
+    const QString database = dir->database();
+    *other = std::thread([database, sql] {
+      PgServer::instance().psql(database, QStringLiteral("BEGIN; %1; SELECT pg_sleep(1.5); COMMIT;").arg(sql));
+    });
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 10000) {
+      if (PgServer::instance()
+              .psql(database, QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE query LIKE '%pg_sleep(1.5)%' "
+                                             "AND state = 'active' AND pid <> pg_backend_pid()"))
+              .trimmed() == QStringLiteral("1"))
+        return true;
+      QTest::qWait(20);
+    }
+    other->join();
+    return false;
+  }
   static void click(QWidget* root, const QString& name) {
     QTest::mouseClick(control<QPushButton>(root, name), Qt::LeftButton);
   }
@@ -280,6 +301,45 @@ class OtherPcTest : public QObject {
     QCOMPARE(users->lineEdit()->cursorPosition(), 1);
   }
 
+  // The copy's target code is free when checked, and the other PC registers
+  // it before the copy is written: never written over, the next free code
+  // offered; No keeps the dialog open and copies nothing.
+  void aCopysTargetTakenElsewhereOffersTheNextCode() {
+    if (!DataDir::onServer()) QSKIP("one PC on the data file");
+    auto window = startMainWindow();
+    QVERIFY(window);
+    typeCode(window.get(), QStringLiteral("5"));
+    int rounds = 0;
+    onNextModal([&](QDialog* d) {
+      QLineEdit* target = control<QLineEdit>(d, QStringLiteral("コード"));
+      const auto race = [&](int code, bool yes) {
+        target->setText(QString::number(code));
+        std::thread other;
+        QVERIFY(otherPcHolds(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES (%1, 'PC-A')").arg(code), &other));
+        dir->messages.answer(yes);
+        click(d, QStringLiteral("CopySwitch"));
+        other.join();
+        ++rounds;
+      };
+      race(6, false);
+      QCOMPARE(texts(dir->messages.take()),
+               QStringList{QStringLiteral("コード[0006]は他のパソコンで登録されました。空いているコード[0007]で登録しますか？")});
+      QVERIFY(d->isVisible());
+      QCOMPARE(target->text(), QStringLiteral("6"));
+      QCOMPARE(dir->count(QStringLiteral("セッティング")), 6);
+      race(7, true);
+      const QList<ShownMessage> shown = dir->messages.take();
+      QCOMPARE(texts(shown), QStringList{QStringLiteral("コード[0007]は他のパソコンで登録されました。空いているコード[0008]で登録しますか？")});
+      QCOMPARE(shown[0].title, QStringLiteral("セッティング 基本データ複写"));
+      QCOMPARE(target->text(), QStringLiteral("0008"));
+    });
+    click(window.get(), QStringLiteral("Copy_Switch"));
+    QCOMPARE(rounds, 2);
+    QCOMPARE(settingName(6), QStringLiteral("PC-A"));
+    QCOMPARE(settingName(7), QStringLiteral("PC-A"));
+    QCOMPARE(settingName(8), QStringLiteral("シビック"));
+  }
+
   // The other PC's change is made, not yet committed, when this save starts
   // its check: the save waits for it and still notices it, so the check
   // cannot pass because the two saves happened not to overlap.
@@ -289,21 +349,8 @@ class OtherPcTest : public QObject {
     U_Master u;
     QVERIFY(showAndActivate(&u));
     typeCode(&u, QStringLiteral("2"));
-    const QString database = dir->database();
-    std::thread other([database] {
-      PgServer::instance().psql(database, QStringLiteral("BEGIN; UPDATE ユーザー SET 名前='PC-A' WHERE コード=2; "
-                                                         "SELECT pg_sleep(1.5); COMMIT;"));
-    });
-    // Until the other PC holds its uncommitted change.
-    QElapsedTimer waited;
-    waited.start();
-    while (PgServer::instance()
-               .psql(database, QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE query LIKE '%pg_sleep(1.5)%' "
-                                              "AND state = 'active' AND pid <> pg_backend_pid()"))
-               .trimmed() != QStringLiteral("1") &&
-           waited.elapsed() < 10000)
-      QTest::qWait(20);
-    QVERIFY(waited.elapsed() < 10000);
+    std::thread other;
+    QVERIFY(otherPcHolds(QStringLiteral("UPDATE ユーザー SET 名前='PC-A' WHERE コード=2"), &other));
     control<QLineEdit>(&u, QStringLiteral("備考"))->setText(QStringLiteral("PC-B"));
     dir->messages.answer(true);
     dir->messages.answer(false);
