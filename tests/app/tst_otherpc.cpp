@@ -7,6 +7,7 @@
 #include "screens/listgrid.h"
 #include "screens/listsearch.h"
 #include "screens/rowguard.h"
+#include "settings/setting_copy.h"
 #include "settings/settinglist.h"
 #include "support/fixture.h"
 #include "support/pgserver.h"
@@ -301,43 +302,29 @@ class OtherPcTest : public QObject {
     QCOMPARE(users->lineEdit()->cursorPosition(), 1);
   }
 
-  // The copy's target code is free when checked, and the other PC registers
-  // it before the copy is written: never written over, the next free code
-  // offered; No keeps the dialog open and copies nothing.
+  // The other PC registers the copy's target code between the copy's check
+  // and its write: the next free code is offered; No copies nothing and
+  // keeps the dialog open, Yes copies under it and shows it.
   void aCopysTargetTakenElsewhereOffersTheNextCode() {
     if (!DataDir::onServer()) QSKIP("one PC on the data file");
-    auto window = startMainWindow();
-    QVERIFY(window);
-    typeCode(window.get(), QStringLiteral("5"));
-    int rounds = 0;
-    onNextModal([&](QDialog* d) {
-      QLineEdit* target = control<QLineEdit>(d, QStringLiteral("コード"));
-      const auto race = [&](int code, bool yes) {
-        target->setText(QString::number(code));
-        std::thread other;
-        QVERIFY(otherPcHolds(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES (%1, 'PC-A')").arg(code), &other));
-        dir->messages.answer(yes);
-        click(d, QStringLiteral("CopySwitch"));
-        other.join();
-        ++rounds;
-      };
-      race(6, false);
-      QCOMPARE(texts(dir->messages.take()),
-               QStringList{QStringLiteral("コード[0006]は他のパソコンで登録されました。空いているコード[0007]で登録しますか？")});
-      QVERIFY(d->isVisible());
-      QCOMPARE(target->text(), QStringLiteral("6"));
-      QCOMPARE(dir->count(QStringLiteral("セッティング")), 6);
-      race(7, true);
-      const QList<ShownMessage> shown = dir->messages.take();
-      QCOMPARE(texts(shown), QStringList{QStringLiteral("コード[0007]は他のパソコンで登録されました。空いているコード[0008]で登録しますか？")});
-      QCOMPARE(shown[0].title, QStringLiteral("セッティング 基本データ複写"));
-      QCOMPARE(target->text(), QStringLiteral("0008"));
-    });
-    click(window.get(), QStringLiteral("Copy_Switch"));
-    QCOMPARE(rounds, 2);
-    QCOMPARE(settingName(6), QStringLiteral("PC-A"));
-    QCOMPARE(settingName(7), QStringLiteral("PC-A"));
-    QCOMPARE(settingName(8), QStringLiteral("シビック"));
+    Setting_Copy d(nullptr, [] { return SettingRecord{QString(), QStringLiteral("コピー")}; });
+    QVERIFY(showAndActivate(&d));
+    for (const bool yes : {false, true}) {
+      const QString code = yes ? QStringLiteral("7") : QStringLiteral("6");
+      d.codeField()->setText(code);
+      std::thread other;
+      QVERIFY(otherPcHolds(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES (%1, 'PC-A')").arg(code), &other));
+      dir->messages.answer(yes);
+      click(&d, QStringLiteral("CopySwitch"));
+      other.join();
+      QCOMPARE(texts(dir->messages.take()), QStringList{QStringLiteral("コード[000%1]は他のパソコンで登録されました。"
+                                                                       "空いているコード[000%2]で登録しますか？").arg(code).arg(code.toInt() + 1)});
+      QCOMPARE(d.isVisible(), !yes);
+      QCOMPARE(d.codeField()->text(), yes ? QStringLiteral("0008") : code);
+      QCOMPARE(settingName(code.toInt()), QStringLiteral("PC-A"));
+      QCOMPARE(dir->count(QStringLiteral("セッティング")), yes ? 8 : 6);
+    }
+    QCOMPARE(settingName(8), QStringLiteral("コピー"));
   }
 
   // The other PC's change is made, not yet committed, when this save starts
