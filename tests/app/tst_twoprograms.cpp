@@ -12,12 +12,10 @@
 namespace {
 struct Pc {
   Place place;
-  QObject owner;  // the program
-  QProcess xvfb;
+  QObject owner;  // Xvfb, the program, xdotool
   QString log, display;
   ~Pc() {
-    const QList<QProcess*> running = owner.findChildren<QProcess*>() << &xvfb;
-    for (QProcess* p : running) {
+    for (QProcess* p : owner.findChildren<QProcess*>()) {
       p->terminate();
       p->waitForFinished();
     }
@@ -27,32 +25,25 @@ struct Pc {
     if (!ini.open(QIODevice::WriteOnly) || ini.write("[server]\nurl=" + url.toUtf8() + "\n") <= 0) return false;
     ini.close();
     // Xvfb picks a free display and names it once it takes connections.
-    xvfb.setWorkingDirectory(place.work.path());
-    xvfb.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec Xvfb -displayfd 3 -nolisten tcp 3>display")});
+    place.run(&owner, QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec Xvfb -displayfd 3 -nolisten tcp 3>display")});
     if (!QTest::qWaitFor([&] { return !lines(place.file(QStringLiteral("display"))).isEmpty(); }, 20000)) return false;
-    display = u':' + lines(place.file(QStringLiteral("display"))).first();
-    const QProcess* p = place.start(&owner, &log, {QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display,
-                                                   QStringLiteral("ASHIMEMO_TEST_ANSWERS=") + answers});
+    display = QStringLiteral("DISPLAY=:") + lines(place.file(QStringLiteral("display"))).first();
+    const QProcess* p = place.start(&owner, &log, {QStringLiteral("QT_QPA_PLATFORM=xcb"), display, QStringLiteral("ASHIMEMO_TEST_ANSWERS=") + answers});
     return waitForLine(log, QStringLiteral("main window idle"), 20000) &&
            xdo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
                 QStringLiteral("--pid"), QString::number(p->processId()), QStringLiteral("--name"), QString(),
                 QStringLiteral("windowfocus"), QStringLiteral("--sync")});
   }
-  // Keys go to the program in this order, whenever it gets to them.
   bool xdo(const QStringList& args) {
-    QProcess x;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display);
-    x.setProcessEnvironment(env);
-    x.start(QStringLiteral("xdotool"), args);
-    return x.waitForFinished(20000) && x.exitCode() == 0;
+    QProcess* x = place.run(&owner, QStringLiteral("xdotool"), args, {display});
+    return x->waitForFinished(20000) && x->exitCode() == 0;
   }
-  // Load setting 0005 and add `typed` to its name; then セッティング登録,
-  // back through the code field and the buttons (`back` times Shift+Tab).
+  // Keys go to the program in this order, whenever it gets to them: load
+  // setting 0005 and add `typed` to its name (unless empty), then back
+  // (`back` times Shift+Tab) through the code field to セッティング登録.
   bool save(int back, const QString& typed = QString()) {
-    const QStringList load{QStringLiteral("5"), QStringLiteral("Return"), typed};
-    return xdo(QStringList{QStringLiteral("key")} + (typed.isEmpty() ? QStringList() : load) +
-               QStringList(back, QStringLiteral("shift+Tab")) + QStringList{QStringLiteral("space")});
+    const QStringList load = typed.isEmpty() ? QStringList() : QStringList{QStringLiteral("5"), QStringLiteral("Return"), typed};
+    return xdo(QStringList{QStringLiteral("key")} + load + QStringList(back, QStringLiteral("shift+Tab")) << QStringLiteral("space"));
   }
   QStringList questions() const { return lines(log).filter(QStringLiteral("\tYesNo\t")); }
 };
