@@ -2,10 +2,12 @@
 
 #include "data/clock.h"
 #include "data/database.h"
+#include "data/datafile.h"
 #include "screens/messages.h"
 #include "screens/progresswindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -25,25 +27,37 @@ constexpr int kStartDelayMs = 300;
 constexpr int kTickMs = 10 * 60 * 1000;
 constexpr qint64 kIdleMs = 30 * 1000;
 constexpr qint64 kChangedEverySecs = 3 * 3600;
+
+backup::Origin openRecords() {
+  backup::Origin o;
+  o.onServer = Database::serverLogin(&o.url, &o.password);
+  o.dataFile = o.onServer ? QDir::current().absoluteFilePath(kDataFileName) : QFileInfo(Database::path()).absoluteFilePath();
+  return o;
+}
 }  // namespace
 
 AutoBackup::AutoBackup(QWidget* window)
     : window_(window),
-      dataFile_(QFileInfo(Database::path()).absoluteFilePath()),
-      second_(secondplace::folderFor(dataFile_)),
-      midnight_(new QTimer(this)),
-      watcher_(new QFileSystemWatcher(this)) {
+      origin_(openRecords()),
+      dataFile_(origin_.dataFile),
+      what_(origin_.onServer ? QStringLiteral("サーバーのデータ") : QStringLiteral("データファイル")),
+      second_(secondplace::folderFor(dataFile_)) {
   lastCopy_ = Clock::now();
   QTimer::singleShot(kStartDelayMs, this, &AutoBackup::startIfDue);
+  // A server's records get the day's copy and the closing copy; the rest
+  // follows the data file on the disk.
+  if (origin_.onServer) return;
   auto* every = new QTimer(this);
   connect(every, &QTimer::timeout, this, &AutoBackup::tick);
   every->start(kTickMs);
+  midnight_ = new QTimer(this);
   midnight_->setSingleShot(true);
   connect(midnight_, &QTimer::timeout, this, &AutoBackup::tick);
   armMidnight();
   // A deletion or a move shows at once as a change of the file.
-  watcher_->addPath(dataFile_);
-  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+  auto* watcher = new QFileSystemWatcher(this);
+  watcher->addPath(dataFile_);
+  connect(watcher, &QFileSystemWatcher::fileChanged, this, [this] {
     if (lostFile() && rescued_.isEmpty() && rescueProblem_.isEmpty()) rescue();
   });
   qApp->installEventFilter(this);
@@ -114,12 +128,13 @@ void AutoBackup::tick() {
 }
 
 void AutoBackup::start(Kind kind) {
+  const backup::Origin origin = origin_;
   const QString file = dataFile_;
   const QDateTime when = Clock::now();
   const QString second = second_;
   kind_ = kind;
-  worker_ = QThread::create([this, file, when, kind, second] {
-    result_ = kind == Kind::Daily ? backup::makeDailyCopyIfDue(file, when) : backup::makeCopy(file, when);
+  worker_ = QThread::create([this, origin, file, when, kind, second] {
+    result_ = kind == Kind::Daily ? backup::makeDailyCopyIfDue(origin, when) : backup::makeCopy(origin, when);
     secondResult_ = secondplace::Outcome();
     if (second.isEmpty() || (!result_.ok && result_.due)) return;
     copyingToSecond_ = true;
@@ -200,7 +215,7 @@ void AutoBackup::tellLost(const QString& text) {
 
 void AutoBackup::waitForCopy() {
   if (!worker_) return;
-  ProgressWindow progress(QStringLiteral("データファイルのバックアップを作成しています…"), QString(), 0, 0);
+  ProgressWindow progress(QStringLiteral("%1のバックアップを作成しています…").arg(what_), QString(), 0, 0);
   progress.setWindowTitle(kTitle);
   progress.setWindowModality(Qt::ApplicationModal);
   progress.refuseCancel();
@@ -229,12 +244,19 @@ void AutoBackup::atClose() {
     rescue();
     return;
   }
-  if (!backup::changedSinceLastCopy(dataFile_, Clock::now())) {
+  if (!changedSinceCopy()) {
     Msg::logEvent(QStringLiteral("backup not needed at closing"));
     return;
   }
   start(Kind::Closing);
   waitForCopy();
+}
+
+// The file written after its newest copy; on a server, where other PCs
+// save too, anything this program saved since it opened the records.
+bool AutoBackup::changedSinceCopy() const {
+  if (origin_.onServer) return Database::savesSinceOpen() > 0;
+  return backup::changedSinceLastCopy(dataFile_, Clock::now());
 }
 
 void AutoBackup::tell(const QString& problem) {
@@ -246,9 +268,9 @@ void AutoBackup::tell(const QString& problem) {
   }
   told_ = true;
   Msg::refuse(closing_ ? nullptr : window_, kTitle,
-              QStringLiteral("データファイルのバックアップを作成できませんでした。\n%1\n"
+              QStringLiteral("%1のバックアップを作成できませんでした。\n%2\n"
                              "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
-                  .arg(problem));
+                  .arg(what_, problem));
 }
 
 void AutoBackup::reportSecond() {
