@@ -160,7 +160,9 @@ void AutoBackup::done() {
     rescue();  // the file went while it was being copied
   } else {
     Msg::logEvent(QStringLiteral("backup failed"));
-    tell(result_.problem);
+    refuseOnce(&told_, QStringLiteral("%1のバックアップを作成できませんでした。\n%2\n"
+                                      "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
+                           .arg(what_, result_.problem));
   }
 }
 
@@ -186,7 +188,7 @@ void AutoBackup::rescue() {
     Msg::logEvent(QStringLiteral("backup failed"));
   }
   toldLost_ = false;
-  tellLost(rescueText());
+  refuseOnce(&toldLost_, rescueText());
 }
 
 QString AutoBackup::rescueText() const {
@@ -201,16 +203,6 @@ QString AutoBackup::rescueText() const {
   if (!closing_) text += QStringLiteral("これ以降の変更は保存できません。プログラムを終了してから、");
   text += QStringLiteral("「Setting.MDB」を元の場所に戻すか、次の起動時にバックアップから復元してください。");
   return text;
-}
-
-void AutoBackup::tellLost(const QString& text) {
-  if (toldLost_) return;
-  if (!closing_ && QApplication::activeModalWidget()) {
-    QTimer::singleShot(1000, this, [this, text] { tellLost(text); });
-    return;
-  }
-  toldLost_ = true;
-  Msg::refuse(closing_ ? nullptr : window_, kTitle, text);
 }
 
 void AutoBackup::waitForCopy() {
@@ -259,18 +251,16 @@ bool AutoBackup::changedSinceCopy() const {
   return backup::changedSinceLastCopy(dataFile_, Clock::now());
 }
 
-void AutoBackup::tell(const QString& problem) {
-  if (told_) return;
-  // Not over a screen the user is working in; the program goes on anyway.
+// Tells `text` once (`told`); not over a screen the user is working in,
+// which it waits for; the program goes on anyway.
+void AutoBackup::refuseOnce(bool* told, const QString& text) {
+  if (*told) return;
   if (!closing_ && QApplication::activeModalWidget()) {
-    QTimer::singleShot(1000, this, [this, problem] { tell(problem); });
+    QTimer::singleShot(1000, this, [this, told, text] { refuseOnce(told, text); });
     return;
   }
-  told_ = true;
-  Msg::refuse(closing_ ? nullptr : window_, kTitle,
-              QStringLiteral("%1のバックアップを作成できませんでした。\n%2\n"
-                             "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
-                  .arg(what_, problem));
+  *told = true;
+  Msg::refuse(closing_ ? nullptr : window_, kTitle, text);
 }
 
 void AutoBackup::reportSecond() {

@@ -51,13 +51,12 @@ class AutoBackup : public QObject {
   void done();
   void waitForCopy();
   bool changedSinceCopy() const;
-  void tell(const QString& problem);
+  void refuseOnce(bool* told, const QString& text);
   void reportSecond();
   void tellSecond(const QString& problem);
   bool lostFile();
   void rescue();
   QString rescueText() const;
-  void tellLost(const QString& text);
 
   QWidget* window_;
   const backup::Origin origin_;
