@@ -8,8 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace {
 
@@ -271,16 +269,13 @@ void CompareTable::paintEvent(QPaintEvent*) {
   }
 
   // The current row framed in the selection colour (its mark stays
-  // visible), the current cell with the style's focus frame.
+  // visible), the current cell within it with a dotted line.
   if (hasFocus()) {
     const QRect line = cellRect(row_, 0).united(cellRect(row_, kColumns - 1));
     p.setPen(QPen(pal.color(QPalette::Highlight), 2));
     p.drawRect(line.adjusted(1, 1, -1, -1));
-    QStyleOptionFocusRect focus;
-    focus.initFrom(this);
-    focus.rect = cellRect(row_, column_).adjusted(3, 3, -3, -3);
-    focus.backgroundColor = marked(row_) ? Colours::LightYellow : pal.color(QPalette::Base);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+    p.setPen(QPen(pal.color(QPalette::Highlight), 1, Qt::DotLine));
+    p.drawRect(cellRect(row_, column_).adjusted(3, 3, -4, -4));
   }
 }
 
