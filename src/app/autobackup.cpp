@@ -2,10 +2,12 @@
 
 #include "data/clock.h"
 #include "data/database.h"
+#include "data/datafile.h"
 #include "screens/messages.h"
 #include "screens/progresswindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -25,25 +27,37 @@ constexpr int kStartDelayMs = 300;
 constexpr int kTickMs = 10 * 60 * 1000;
 constexpr qint64 kIdleMs = 30 * 1000;
 constexpr qint64 kChangedEverySecs = 3 * 3600;
+
+backup::Origin openRecords() {
+  backup::Origin o;
+  o.onServer = Database::serverLogin(&o.url, &o.password);
+  o.dataFile = o.onServer ? QDir::current().absoluteFilePath(kDataFileName) : QFileInfo(Database::path()).absoluteFilePath();
+  return o;
+}
 }  // namespace
 
 AutoBackup::AutoBackup(QWidget* window)
     : window_(window),
-      dataFile_(QFileInfo(Database::path()).absoluteFilePath()),
-      second_(secondplace::folderFor(dataFile_)),
-      midnight_(new QTimer(this)),
-      watcher_(new QFileSystemWatcher(this)) {
+      origin_(openRecords()),
+      dataFile_(origin_.dataFile),
+      what_(origin_.onServer ? QStringLiteral("サーバーのデータ") : QStringLiteral("データファイル")),
+      second_(secondplace::folderFor(dataFile_)) {
   lastCopy_ = Clock::now();
   QTimer::singleShot(kStartDelayMs, this, &AutoBackup::startIfDue);
+  // A server's records get the day's copy and the closing copy; the rest
+  // follows the data file on the disk.
+  if (origin_.onServer) return;
   auto* every = new QTimer(this);
   connect(every, &QTimer::timeout, this, &AutoBackup::tick);
   every->start(kTickMs);
+  midnight_ = new QTimer(this);
   midnight_->setSingleShot(true);
   connect(midnight_, &QTimer::timeout, this, &AutoBackup::tick);
   armMidnight();
   // A deletion or a move shows at once as a change of the file.
-  watcher_->addPath(dataFile_);
-  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+  auto* watcher = new QFileSystemWatcher(this);
+  watcher->addPath(dataFile_);
+  connect(watcher, &QFileSystemWatcher::fileChanged, this, [this] {
     if (lostFile() && rescued_.isEmpty() && rescueProblem_.isEmpty()) rescue();
   });
   qApp->installEventFilter(this);
@@ -114,12 +128,13 @@ void AutoBackup::tick() {
 }
 
 void AutoBackup::start(Kind kind) {
+  const backup::Origin origin = origin_;
   const QString file = dataFile_;
   const QDateTime when = Clock::now();
   const QString second = second_;
   kind_ = kind;
-  worker_ = QThread::create([this, file, when, kind, second] {
-    result_ = kind == Kind::Daily ? backup::makeDailyCopyIfDue(file, when) : backup::makeCopy(file, when);
+  worker_ = QThread::create([this, origin, file, when, kind, second] {
+    result_ = kind == Kind::Daily ? backup::makeDailyCopyIfDue(origin, when) : backup::makeCopy(origin, when);
     secondResult_ = secondplace::Outcome();
     if (second.isEmpty() || (!result_.ok && result_.due)) return;
     copyingToSecond_ = true;
@@ -145,7 +160,9 @@ void AutoBackup::done() {
     rescue();  // the file went while it was being copied
   } else {
     Msg::logEvent(QStringLiteral("backup failed"));
-    tell(result_.problem);
+    refuseOnce(&told_, QStringLiteral("%1のバックアップを作成できませんでした。\n%2\n"
+                                      "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
+                           .arg(what_, result_.problem));
   }
 }
 
@@ -171,7 +188,7 @@ void AutoBackup::rescue() {
     Msg::logEvent(QStringLiteral("backup failed"));
   }
   toldLost_ = false;
-  tellLost(rescueText());
+  refuseOnce(&toldLost_, rescueText());
 }
 
 QString AutoBackup::rescueText() const {
@@ -188,19 +205,9 @@ QString AutoBackup::rescueText() const {
   return text;
 }
 
-void AutoBackup::tellLost(const QString& text) {
-  if (toldLost_) return;
-  if (!closing_ && QApplication::activeModalWidget()) {
-    QTimer::singleShot(1000, this, [this, text] { tellLost(text); });
-    return;
-  }
-  toldLost_ = true;
-  Msg::refuse(closing_ ? nullptr : window_, kTitle, text);
-}
-
 void AutoBackup::waitForCopy() {
   if (!worker_) return;
-  ProgressWindow progress(QStringLiteral("データファイルのバックアップを作成しています…"), QString(), 0, 0);
+  ProgressWindow progress(QStringLiteral("%1のバックアップを作成しています…").arg(what_), QString(), 0, 0);
   progress.setWindowTitle(kTitle);
   progress.setWindowModality(Qt::ApplicationModal);
   progress.refuseCancel();
@@ -229,7 +236,7 @@ void AutoBackup::atClose() {
     rescue();
     return;
   }
-  if (!backup::changedSinceLastCopy(dataFile_, Clock::now())) {
+  if (!changedSinceCopy()) {
     Msg::logEvent(QStringLiteral("backup not needed at closing"));
     return;
   }
@@ -237,18 +244,23 @@ void AutoBackup::atClose() {
   waitForCopy();
 }
 
-void AutoBackup::tell(const QString& problem) {
-  if (told_) return;
-  // Not over a screen the user is working in; the program goes on anyway.
+// The file written after its newest copy; on a server, where other PCs
+// save too, anything this program saved since it opened the records.
+bool AutoBackup::changedSinceCopy() const {
+  if (origin_.onServer) return Database::savesSinceOpen() > 0;
+  return backup::changedSinceLastCopy(dataFile_, Clock::now());
+}
+
+// Tells `text` once (`told`); not over a screen the user is working in,
+// which it waits for; the program goes on anyway.
+void AutoBackup::refuseOnce(bool* told, const QString& text) {
+  if (*told) return;
   if (!closing_ && QApplication::activeModalWidget()) {
-    QTimer::singleShot(1000, this, [this, problem] { tell(problem); });
+    QTimer::singleShot(1000, this, [this, told, text] { refuseOnce(told, text); });
     return;
   }
-  told_ = true;
-  Msg::refuse(closing_ ? nullptr : window_, kTitle,
-              QStringLiteral("データファイルのバックアップを作成できませんでした。\n%1\n"
-                             "これまでのバックアップはそのまま残っています。作業はこのまま続けられます。")
-                  .arg(problem));
+  *told = true;
+  Msg::refuse(closing_ ? nullptr : window_, kTitle, text);
 }
 
 void AutoBackup::reportSecond() {

@@ -1,13 +1,17 @@
 #pragma once
-// The daily copy of the data file: made after the main window is shown on
-// the first start of a day, when a new day begins while the program runs
-// (at the first idle moment after midnight), every few hours while the file
-// changes, and at closing when the file changed since the last copy. The
-// copies run on a worker thread with a connection of their own, so the
-// window never waits for them. A failure is told once per session and the
-// program goes on. With a second place named in "Ashimemo.ini", each checked
-// copy then goes there too on the same thread (and, when no copy is due, the
-// newest one if the place lacks it); trouble there is told once a day.
+// The program's copies of its records, of the data file or, on a server, of
+// the server's records (a snapshot as an ordinary checked data file in
+// "バックアップ" of the working folder): the daily copy after the main
+// window is shown on the first start of a day, and a copy at closing when
+// the records changed since the last copy (the file written after it; on a
+// server, anything saved in this session). The data file is also copied
+// when a new day begins while the program runs (at the first idle moment
+// after midnight) and every few hours while it changes. The copies run on a
+// worker thread with a connection of their own, so the window never waits
+// for them. A failure is told once per session and the program goes on.
+// With a second place named in "Ashimemo.ini", each checked copy then goes
+// there too on the same thread (and, when no copy is due, the newest one if
+// the place lacks it); trouble there is told once a day.
 //
 // A data file deleted, moved or replaced while the program runs is noticed
 // (when the file changes on disk, when a save fails, at each copy and at
@@ -21,13 +25,13 @@
 #include <QObject>
 #include <atomic>
 
-class QFileSystemWatcher;
 class QThread;
 class QTimer;
 class QWidget;
 
 class AutoBackup : public QObject {
  public:
+  // Copies the records that are open now: the data file or the server.
   explicit AutoBackup(QWidget* window);
   ~AutoBackup() override;
   // Call before the data file is closed: waits for a copy in progress, then
@@ -46,24 +50,25 @@ class AutoBackup : public QObject {
   void start(Kind kind);
   void done();
   void waitForCopy();
-  void tell(const QString& problem);
+  bool changedSinceCopy() const;
+  void refuseOnce(bool* told, const QString& text);
   void reportSecond();
   void tellSecond(const QString& problem);
   bool lostFile();
   void rescue();
   QString rescueText() const;
-  void tellLost(const QString& text);
 
   QWidget* window_;
-  QString dataFile_;
+  const backup::Origin origin_;
+  const QString dataFile_;  // on a server, where the data file would be
+  const QString what_;      // what messages call the records
   QThread* worker_ = nullptr;
   Kind kind_ = Kind::Daily;
   backup::Result result_;
   QString second_;  // the second place, or empty
   secondplace::Outcome secondResult_;
   std::atomic<bool> copyingToSecond_{false};
-  QTimer* midnight_;
-  QFileSystemWatcher* watcher_;
+  QTimer* midnight_ = nullptr;
   QElapsedTimer lastInput_;   // invalid until the user first types or clicks
   QDateTime lastCopy_;        // when this session last made (or found) a copy
   QString rescued_;           // the copy of the open file after it was lost

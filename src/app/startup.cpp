@@ -4,7 +4,6 @@
 #include "app/jetstart.h"
 #include "app/mainwindow.h"
 #include "app/recovery.h"
-#include "app/servercopies.h"
 #include "app/serverstart.h"
 #include "app/termination.h"
 #include "data/appconfig.h"
@@ -22,7 +21,6 @@
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QTranslator>
-#include <memory>
 
 namespace {
 const QString kTitle = QStringLiteral("Ashimemo");
@@ -73,11 +71,9 @@ int runAshimemo(int argc, char** argv) {
     Setting window;
     window.startUp();
     window.show();
-    std::unique_ptr<AutoBackup> backups(onServer ? nullptr : new AutoBackup(&window));
-    std::unique_ptr<ServerCopies> serverCopies(onServer ? new ServerCopies(&window) : nullptr);
+    AutoBackup backups(&window);
     status = app.exec();
-    if (backups) backups->atClose();
-    if (serverCopies) serverCopies->atClose();
+    backups.atClose();
   }
   CloseDataFile();
   return status;

@@ -323,8 +323,13 @@ Result makeCopy(const QString& dataFile, const QDateTime& when) {
   return makeCopyIn(safefile::backupFolder(dataFile), dataFile, when);
 }
 
-Result makeDailyCopyIfDue(const QString& dataFile, const QDateTime& when) {
-  if (dueIn(safefile::backupFolder(dataFile), when)) return makeCopy(dataFile, when);
+Result makeCopy(const Origin& origin, const QDateTime& when) {
+  if (!origin.onServer) return makeCopy(origin.dataFile, when);
+  return makeServerCopyIn(safefile::backupFolder(origin.dataFile), origin.url, origin.password, when);
+}
+
+Result makeDailyCopyIfDue(const Origin& origin, const QDateTime& when) {
+  if (dueIn(safefile::backupFolder(origin.dataFile), when)) return makeCopy(origin, when);
   Result r;
   r.due = false;
   return r;

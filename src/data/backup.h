@@ -93,8 +93,22 @@ Result makeCopyIn(const QString& folder, const QString& dataFile, const QDateTim
 Result makeServerCopyIn(const QString& folder, const ServerUrl& url, const QString& password, const QDateTime& when);
 // The same into the copies folder beside the data file.
 Result makeCopy(const QString& dataFile, const QDateTime& when);
+
+// What the program's copies are copies of: the data file, or (`onServer`)
+// the records of the server at `url`, read on the copying thread's own
+// connection. Either way the copies go into "バックアップ" beside
+// `dataFile`: on a server, where the data file would be in the working
+// folder.
+struct Origin {
+  QString dataFile;
+  bool onServer = false;
+  ServerUrl url;
+  QString password;
+};
+// A copy of `origin` into its copies folder (makeCopy or makeServerCopyIn).
+Result makeCopy(const Origin& origin, const QDateTime& when);
 // makeCopy when dueIn says so; otherwise nothing is done and `due` is false.
-Result makeDailyCopyIfDue(const QString& dataFile, const QDateTime& when);
+Result makeDailyCopyIfDue(const Origin& origin, const QDateTime& when);
 
 // The first daily copy in offer order that checks out, with its check;
 // `found` false when there is none.

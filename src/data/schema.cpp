@@ -108,10 +108,12 @@ const Table& table(const QString& name) {
 QString quoted(const QString& id) { return u'"' + QString(id).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
 
 QString typeName(Type type, Dialect dialect) {
-  // The server keeps the values exactly: 32-bit codes and flags, IEEE
-  // doubles for the product's spring values, unlimited texts.
+  // The server keeps the values exactly: whole numbers in 64 bits as in
+  // the file (a diameter typed as "9e9", a Jet Double carried over as a
+  // whole number, an edited file), IEEE doubles for the product's spring
+  // values, unlimited texts.
   switch (type) {
-    case Type::Integer: return QStringLiteral("INTEGER");
+    case Type::Integer: return dialect == Dialect::Server ? QStringLiteral("BIGINT") : QStringLiteral("INTEGER");
     case Type::Real: return dialect == Dialect::Server ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL");
     case Type::Text: return QStringLiteral("TEXT");
   }

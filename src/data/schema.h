@@ -44,7 +44,8 @@ const QStringList& wheelItems();
 const QStringList& alignmentStandardColumns();
 
 // The data file (SQLite) or a PostgreSQL server. The tables, fields and
-// keys are the same on both; only the name of the double type differs.
+// keys are the same on both; only the names of the types differ (the
+// file's INTEGER already holds 64 bits, the server's BIGINT does).
 enum class Dialect { File, Server };
 
 // "name" quoted as an SQL identifier (the same on both engines).

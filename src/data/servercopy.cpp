@@ -148,8 +148,8 @@ class FileReader {
 };
 
 // Appends one value of the file in COPY's text form. A value that the
-// server's column could not keep as it is (a text in a number field, a
-// number beyond the integer's range) gives the reason instead.
+// server's column could not keep as it is (a text or a fraction in a
+// whole-number field) gives the reason instead.
 QString appendValue(QByteArray& out, sqlite3_stmt* st, int i, schema::Type type) {
   const int kind = sqlite3_column_type(st, i);
   if (kind == SQLITE_NULL) {
@@ -158,10 +158,7 @@ QString appendValue(QByteArray& out, sqlite3_stmt* st, int i, schema::Type type)
   }
   if (type == schema::Type::Integer) {
     if (kind != SQLITE_INTEGER) return QStringLiteral("整数ではありません");
-    const sqlite3_int64 v = sqlite3_column_int64(st, i);
-    if (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
-      return QStringLiteral("整数の範囲を超えています");
-    out += QByteArray::number(qint64(v));
+    out += QByteArray::number(qint64(sqlite3_column_int64(st, i)));
     return {};
   }
   if (type == schema::Type::Real) {

@@ -1,8 +1,10 @@
 #pragma once
 // The six tables of the data file on a PostgreSQL server: the same table and
 // field names and keys, with types that keep every value as the file does
-// (texts as text, codes and flags integer, the product's spring values
-// double precision, NULL as NULL). One list of tables for both: schema.h.
+// (texts as text, codes, flags and other whole numbers bigint, the
+// product's spring values double precision, NULL as NULL). Tables made
+// with 32-bit integers by an earlier version work on as they are: the
+// engine reads every integer type alike. One list of tables for both: schema.h.
 #include <QMap>
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,5 @@
 #include "printing/alignmentsheet.h"
 
-#include "data/clock.h"
 #include "printing/printer.h"
 #include "printing/printsurface.h"
 #include "printing/sheetpage.h"
@@ -70,14 +69,9 @@ const Row* rows(int* count) {
 void PageFrame(PrintSurface& s, float x0, float y0) {
   const float P = LinePitch;
   // 1. Title and print date.
-  s.setAlign(0);
-  s.setFontName(kGothic);
-  s.setFontSize(12);
-  label(s, x0, y0, 0, 0, u"アライメント測定の記録");
-  PrnText(x0 + 134.6f, y0, printDateText(TodayDigits()), s);
+  PrintSheetTitle(s, x0, y0, QStringLiteral("アライメント測定の記録"));
 
   // 2. Shaded cells.
-  s.setFontSize(10.5);
   shade(s, x0, y0, 0, 4.7f, 17, 9.4f);
   shade(s, x0, y0, 68.8f, 4.7f, 81.8f, 9.4f);
   shade(s, x0, y0, 0, 9.4f, 31.8f, 14.1f);

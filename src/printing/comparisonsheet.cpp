@@ -1,6 +1,5 @@
 #include "printing/comparisonsheet.h"
 
-#include "data/clock.h"
 #include "data/schema.h"
 #include "printing/printer.h"
 #include "printing/printsurface.h"
@@ -40,13 +39,7 @@ void blockForm(PrintSurface& s, float bx, float by, int wheel) {
 }
 
 void PageFrame(PrintSurface& s, float x0, float y0) {
-  s.setAlign(0);
-  s.setFontName(kGothic);
-  s.setFontSize(12);
-  PrnText(x0, y0, QStringLiteral("セッティング比較"), s);
-  PrnText(x0 + 134.6f, y0, printDateText(TodayDigits()), s);
-
-  s.setFontSize(10.5);
+  PrintSheetTitle(s, x0, y0, QStringLiteral("セッティング比較"));
   for (const Box& c : {Box{0, kRow, 178, 2 * kRow}, Box{0, 2 * kRow, kHeaderLabel, 7 * kRow}})
     PrnShade(x0 + c.x1, y0 + c.y1, x0 + c.x2, y0 + c.y2, 0, s);
   PrnBox(x0, y0 + kRow, x0 + 178, y0 + 7 * kRow, kThickPen, s);

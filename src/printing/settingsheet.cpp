@@ -1,6 +1,5 @@
 #include "printing/settingsheet.h"
 
-#include "data/clock.h"
 #include "data/datafile.h"
 #include "data/rules.h"
 #include "printing/printer.h"
@@ -78,13 +77,7 @@ void wheelBlockForm(PrintSurface& s, float bx, float by, const QImage& picture, 
 }  // namespace
 
 void PageFrame(PrintSurface& s, float x0, float y0) {
-  s.setAlign(0);
-  s.setFontName(kGothic);
-  s.setFontSize(12);
-  PrnText(x0, y0, QStringLiteral("セッティング情報"), s);
-  PrnText(x0 + 134.6f, y0, printDateText(TodayDigits()), s);
-
-  s.setFontSize(10.5);
+  PrintSheetTitle(s, x0, y0, QStringLiteral("セッティング情報"));
   struct Box {
     float x1, y1, x2, y2;
   };

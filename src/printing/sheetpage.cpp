@@ -1,5 +1,6 @@
 #include "printing/sheetpage.h"
 
+#include "data/clock.h"
 #include "data/numfmt.h"
 #include "printing/printer.h"
 #include "printing/printsurface.h"
@@ -17,6 +18,15 @@ int PageChgChk(int& LineCount, PrintSurface& s, float x0, float y0, int& PageCou
   }
   LineCount = LineCount + 1;
   return LineCount;
+}
+
+void PrintSheetTitle(PrintSurface& s, float x0, float y0, const QString& title) {
+  s.setAlign(0);
+  s.setFontName(kGothic);
+  s.setFontSize(12);
+  PrnText(x0, y0, title, s);
+  PrnText(x0 + 134.6f, y0, printDateText(TodayDigits()), s);
+  s.setFontSize(10.5);
 }
 
 void PrintSettingHeader(PrintSurface& s, const SettingRecord& r, float L, float T) {

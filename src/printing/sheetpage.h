@@ -18,6 +18,10 @@ using PageFrameFn = std::function<void(PrintSurface&, float x0, float y0)>;
 int PageChgChk(int& LineCount, PrintSurface& surface, float x0, float y0, int& PageCount,
                const PageFrameFn& frame);
 
+// The head of a sheet's page at (x0, y0): its title and the print date in
+// "ＭＳ ゴシック" 12 pt, left-aligned; the form below goes on in 10.5 pt.
+void PrintSheetTitle(PrintSurface& surface, float x0, float y0, const QString& title);
+
 // The header values of a setting at (L, T): user, coil-over product, code,
 // name and date, in "ＭＳ 明朝" 10.5 pt, wide values fitted to their cells.
 void PrintSettingHeader(PrintSurface& surface, const SettingRecord& setting, float L, float T);

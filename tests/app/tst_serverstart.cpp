@@ -9,10 +9,10 @@
 #include "support/testmain.h"
 
 namespace {
-void writeIni(const Place& place, const QString& url) {
+void writeIni(const Place& place, const QString& url, const QString& more = {}) {
   QFile f(place.file(QStringLiteral("Ashimemo.ini")));
   QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write("[server]\nurl=" + url.toUtf8() + "\n");
+  f.write("[server]\nurl=" + url.toUtf8() + "\n" + more.toUtf8());
 }
 // No password from the environment or a ~/.pgpass of the machine.
 const QStringList kNoStoredPassword{QStringLiteral("PGPASSWORD="), QStringLiteral("PGPASSFILE=/nonexistent")};
@@ -71,7 +71,9 @@ class ServerStartTest : public QObject {
                 &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     Place place;
-    writeIni(place, server.url(tables, QLatin1String(PgServer::kPasswordUser)));
+    QTemporaryDir second;
+    writeIni(place, server.url(tables, QLatin1String(PgServer::kPasswordUser)),
+             QStringLiteral("[backup]\nsecond=") + second.path() + u'\n');
     QString log;
     QProcess* p = place.start(this, &log,
                               kNoStoredPassword + QStringList{QStringLiteral("ASHIMEMO_TEST_ANSWERS=password:") +
@@ -87,10 +89,33 @@ class ServerStartTest : public QObject {
     // that was typed, as an ordinary checked data file.
     QVERIFY(waitForLine(log, QStringLiteral("backup made Setting-20261209-0930.MDB"), 15000));
     QVERIFY(safefile::checkDataFile(place.file(QStringLiteral("バックアップ/Setting-20261209-0930.MDB"))).ok);
+    // It goes to the second place too, as a copy of the data file does.
+    QVERIFY(waitForLine(log, QStringLiteral("second copy made Setting-20261209-0930.MDB"), 15000));
+    QVERIFY(QFile::exists(second.filePath(QStringLiteral("Setting-20261209-0930.MDB"))));
     p->terminate();
     QVERIFY(p->waitForFinished(10000));
     QVERIFY(lines(log).contains(QStringLiteral("backup not needed at closing")));  // nothing was saved
     QVERIFY(!QFile::exists(place.file(QStringLiteral("Setting.MDB"))));
+  }
+
+  // The copies folder cannot be made (a file has its name): the user hears
+  // that the server's copy failed, and works on.
+  void aFailedCopyIsToldAsTheServers() {
+    REQUIRE_PGSERVER();
+    Place place;
+    writeIni(place, PgServer::instance().url(newServerDatabaseWithTables()));
+    QFile blocker(place.file(safefile::kBackupFolderName));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QString log;
+    QProcess* p = place.start(this, &log);
+    QVERIFY(waitForLine(log, QStringLiteral("backup failed"), 15000));
+    QVERIFY(waitForLine(log, QStringLiteral("\tOK\tCritical"), 5000));
+    const QStringList told = lines(log).filter(QStringLiteral("\t"));
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].startsWith(QStringLiteral("Ashimemo\tサーバーのデータのバックアップを作成できませんでした。")), qPrintable(told[0]));
+    p->terminate();
+    QVERIFY(p->waitForFinished(10000));
   }
 };
 

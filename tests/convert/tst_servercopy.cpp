@@ -115,10 +115,12 @@ class ServerCopyTest : public QObject {
                               "\"RR_備考\"=? WHERE \"コード\"=7"),
          {QStringLiteral("  末尾の空白  "), QStringLiteral("\\N"), QString("")});
     exec(file, QStringLiteral("INSERT INTO \"ユーザー\" (\"コード\") VALUES (0)"));
+    exec(file, QStringLiteral("UPDATE \"アライメント\" SET \"タイヤ外径F\"=? WHERE \"コード\"=(SELECT min(\"コード\") FROM \"アライメント\")"), {9876543210LL});
     exec(file, QStringLiteral("UPDATE \"バージョン情報\" SET \"バージョン\"='0.9.1'"));
     const QStringList original = dump(file);
     QVERIFY(original.size() > 20000);
     QVERIFY(original.join(u'\n').contains(QStringLiteral("|real-Inf|")));
+    QVERIFY(original.join(u'\n').contains(QStringLiteral("integer9876543210")));
 
     const QString db = PgServer::instance().newDatabase();
     const QString url = PgServer::instance().url(db);
@@ -150,7 +152,7 @@ class ServerCopyTest : public QObject {
     Run r = mkdata({QStringLiteral("--to-server"), file, server.url(db)});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(server.psql(db, QStringLiteral("SELECT data_type FROM information_schema.columns WHERE table_name='セッティング' AND column_name='コード'")),
-             QStringLiteral("integer"));
+             QStringLiteral("bigint"));
     const QString before = serverRows(db);
     r = mkdata({QStringLiteral("--to-server"), file, server.url(db)});
     QCOMPARE(r.code, 1);

@@ -34,7 +34,7 @@ class TestServerSchema : public QObject {
       for (const schema::Table& t : schema::tables())
         for (const schema::Column& c : t.columns)
           want << t.name + u'.' + c.name + u' ' +
-                      QLatin1String(c.type == schema::Type::Integer ? "integer" : c.type == schema::Type::Real ? "double precision" : "text");
+                      QLatin1String(c.type == schema::Type::Integer ? "bigint" : c.type == schema::Type::Real ? "double precision" : "text");
       QStringList types = server.psql(name, QStringLiteral("SELECT table_name || '.' || column_name || ' ' || data_type "
                                                            "FROM information_schema.columns WHERE table_schema = 'public'")).split(u'\n');
       want.sort(), types.sort();

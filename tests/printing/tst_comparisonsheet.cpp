@@ -38,6 +38,10 @@ class ComparisonSheetTest : public QObject {
     const QString path = dir.file(QStringLiteral("セッティング比較_0012_0015.pdf"));
     ScriptedPdfPath chooser(path);
     QTest::mouseClick(control<QPushButton>(&screen, QStringLiteral("Print_Switch")), Qt::LeftButton);
+    if (const QString dest = qEnvironmentVariable("ASHIMEMO_KEEP_PDF"); !dest.isEmpty()) {
+      QFile::remove(dest + QStringLiteral("/comparison-sheet.pdf"));
+      QFile::copy(path, dest + QStringLiteral("/comparison-sheet.pdf"));
+    }
     QVERIFY(runTool(QStringLiteral("pdfinfo"), {path}).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
     const QString text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     for (const char* expected : {"セッティング比較", "印刷日:2024年07月09日", "古い方のセッティング", "新しい方のセッティング",

@@ -147,9 +147,12 @@ QVariantMap DataDir::row(const QString& sql) {
   if (q.next()) {
     const QSqlRecord r = q.record();
     for (int i = 0; i < r.count(); ++i) {
-      // Whole numbers as the file gives them (the server's driver gives int).
+      // Whole numbers as the file gives them (the server's driver gives
+      // int for integer columns and an unsigned type for bigint ones).
       const QVariant v = r.value(i);
-      out.insert(r.fieldName(i), v.typeId() == QMetaType::Int ? QVariant(v.toLongLong()) : v);
+      const int t = v.typeId();
+      const bool whole = t == QMetaType::Int || t == QMetaType::UInt || t == QMetaType::ULongLong;
+      out.insert(r.fieldName(i), whole && !v.isNull() ? QVariant(v.toLongLong()) : v);
     }
   }
   return out;
