@@ -2,8 +2,9 @@
 # The comparison window as a screen reader gets it: the program on a real X
 # server with Qt's AT-SPI bridge on a private session bus, the comparison
 # opened from the setting list with real keys (Alt+K), and the wheel table
-# read over AT-SPI with pyatspi: the cells' texts, the column headers, and
-# the description "違いあり" on exactly the cells of a differing row.
+# read over AT-SPI with pyatspi: the cells' texts, the column headers, the
+# description "違いあり" on exactly the cells of a differing row, and the
+# cell the arrow keys moved to as the focused one.
 # Exits 77 (reported as skipped) without Xvfb, xdotool, D-Bus or AT-SPI.
 set -u
 bin=${1:?build directory}
@@ -27,6 +28,8 @@ start_app "$work/ashimemo.log" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 # The setting list (Shift+Tab twice reaches セッティングコード), row 0018
 # by its code in the search field, then 「比　較」.
 keys shift+Tab shift+Tab space 0 0 1 8 alt+k
+# In the first wheel's table, one row down and one cell right: プリロード, older.
+keys Down Right
 /usr/bin/python3 - <<'PY'
 import pyatspi, sys, time
 
@@ -55,10 +58,12 @@ if not table:
 t = table.queryTable()
 read = lambda r: [(t.getAccessibleAt(r, c).name, t.getAccessibleAt(r, c).description) for c in range(t.nColumns)]
 got = {'size': (t.nRows, t.nColumns), 'headers': [t.getColumnDescription(c) for c in range(t.nColumns)],
-       'フェンダー高': read(0), 'プリロード': read(1)}
+       'フェンダー高': read(0), 'プリロード': read(1),
+       'focused': [(r, c) for r in range(2) for c in range(4)
+                   if t.getAccessibleAt(r, c).getState().contains(pyatspi.STATE_FOCUSED)]}
 want = {'size': (12, 4), 'headers': ['項目', '古い方', '新しい方', '差'],
         'フェンダー高': [('フェンダー高', '違いあり'), ('650', '違いあり'), ('648', '違いあり'), ('-2', '違いあり')],
-        'プリロード': [('プリロード', ''), ('5', ''), ('5', ''), ('', '')]}
+        'プリロード': [('プリロード', ''), ('5', ''), ('5', ''), ('', '')], 'focused': [(1, 1)]}
 if got != want:
     sys.exit('FAIL: read %r, expected %r' % (got, want))
 print('PASS: the comparison read over AT-SPI')
