@@ -320,3 +320,14 @@ void CompareTable::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
   update();
 }
+
+void CompareTable::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::FontChange) return;
+  // Texts laid out in the old font are laid out again when next painted.
+  bold_ = font();
+  bold_.setBold(true);
+  plainTexts_.clear();
+  boldTexts_.clear();
+  updateGeometry();
+}

@@ -6,8 +6,9 @@
 // time, and four item views with their models, headers and scroll areas
 // cost most of that.
 //
-// Keyboard: it takes focus (Tab), the arrow keys, Home and End move the
-// current cell, whose row is framed. Assistive technology reads it as a
+// Keyboard: it takes focus (Tab); the arrow keys, Home, End (with Ctrl: the
+// first or last row), PageUp and PageDown move the current cell, whose row
+// is framed. Assistive technology reads it as a
 // table of cells with the column headers; every cell of a differing row has
 // the accessible description "違いあり".
 #include <QHash>
@@ -46,6 +47,7 @@ class CompareTable : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   int rowHeight() const;
