@@ -184,7 +184,9 @@ ServerOpen Database::openServer(const ServerUrl& url, const QString& password, Q
   current = makeServerEngine(url, password, kMain, kList);
   // The lists follow other PCs' changes when this works; the records are
   // usable without it.
-  if (::openServer(kListen, url, password) == ServerOpen::Opened) TableChanges::instance().listen(kListen);
+  TableChanges::instance().listen(
+      kListen, [url, password] { return ::openServer(kListen, url, password) == ServerOpen::Opened; },
+      [url] { return serverAnswers(url); });
   return ServerOpen::Opened;
 }
 
