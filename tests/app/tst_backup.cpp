@@ -453,7 +453,12 @@ class BackupTest : public QObject {
     QVERIFY(QDir().mkpath(nowhere.filePath(QStringLiteral("USB"))));
     Drive readOnly("ro,size=1m"), full("size=64k");
     QList<Case> cases{{"missing", nowhere.filePath(QStringLiteral("USB/Ashimemo")), QStringLiteral("見つかりません"),
-                       [&] { return QDir().mkpath(nowhere.filePath(QStringLiteral("USB/Ashimemo"))); }}};
+                       [&] { return QDir().mkpath(nowhere.filePath(QStringLiteral("USB/Ashimemo"))); }},
+                      // A file where the folder is named is said to be a file.
+                      {"file", nowhere.filePath(QStringLiteral("file")), QStringLiteral("フォルダーではなくファイルです"), [&] {
+                         return QFile::remove(nowhere.filePath(QStringLiteral("file"))) && QDir().mkpath(nowhere.filePath(QStringLiteral("file")));
+                       }}};
+    write(nowhere.filePath(QStringLiteral("file")), "not a folder");
     // Permission bits do not stop root; a file system mounted read-only does.
     if (readOnly.mounted)
       cases.append({"read-only", readOnly.dir.path(), QStringLiteral("読み取り専用"), [&] { return readOnly.remount("rw,size=1m"); }});
@@ -549,6 +554,14 @@ class BackupTest : public QObject {
                                     [&] { sql(place.file(kData), "UPDATE ユーザー SET 名前='変更'"); });
     QVERIFY2(log.contains(QStringLiteral("backup not due")) && log.contains(QStringLiteral("backup made Setting-20261208-0930.MDB")),
              qPrintable(log.join(u'\n')));
+
+    // Listed after the copies made up to now, marked.
+    QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()}, {nowEnv(QStringLiteral("2026-12-08T12:00"))});
+    QVERIFY(list->waitForFinished(10000));
+    const QStringList listed = QString::fromLocal8Bit(list->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY2(listed.size() == 4 && listed[1].contains(QStringLiteral("Setting-20261208-0930.MDB")) &&
+                 listed[3].contains(QStringLiteral("Setting-20271208-0900.MDB")) && listed[3].contains(QStringLiteral("現在より後")),
+             qPrintable(listed.join(u'\n')));
 
     // With the data file unusable, this morning's copy is offered before
     // the future one, which is offered, with its date as it is, only alone.
