@@ -3,10 +3,13 @@
 // generations by date, failures told once, restore after damage, deletion
 // and replacement, and kills in the middle of a copy or a restore; the
 // second place (a folder on another drive) beside "バックアップ".
+#include "app/autobackup.h"
 #include "childprocess.h"
 #include "data/backup.h"
 #include "data/newfile.h"
 #include "data/schema.h"
+#include "screens/progresswindow.h"
+#include "support/fixture.h"
 #include "support/testmain.h"
 
 #include <QFileInfo>
@@ -513,6 +516,33 @@ class BackupTest : public QObject {
       QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()});
       QVERIFY(list->waitForFinished(10000) && QString::fromLocal8Bit(list->readAllStandardError()).contains(QStringLiteral("文字コードが")));
     }
+  }
+
+  // In the program: a closing copy that fails is told with no progress
+  // window left over the message (the window would cover its text).
+  void aFailedCopyIsToldWithItsProgressWindowGone() {
+    DataDir dir;
+    QFile blocker(dir.file(safefile::kBackupFolderName));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    struct Seam : MessageSeam {
+      QStringList told;
+      bool progressShown = false;
+      bool show(const MessageRequest& r) override {
+        told << r.text;
+        QTest::qWait(600);  // as long as the user reads it
+        for (QWidget* w : QApplication::topLevelWidgets())
+          if (dynamic_cast<ProgressWindow*>(w) && w->isVisible()) progressShown = true;
+        return true;
+      }
+    } seam;
+    Msg::setSeam(&seam);
+    QWidget window;
+    AutoBackup copies(&window);
+    copies.atClose();
+    QVERIFY2(seam.told.size() == 1 && seam.told[0].contains(QStringLiteral("作成できませんでした")), qPrintable(seam.told.join(u'\n')));
+    Msg::setSeam(&dir.messages);
+    QVERIFY(!seam.progressShown);
   }
 
   void thinningCountsOnlyCopiesThatCheckOut() {
