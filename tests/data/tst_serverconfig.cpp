@@ -1,4 +1,5 @@
 #include "data/appconfig.h"
+#include "data/database.h"
 #include "data/server.h"
 #include "support/pgserver.h"
 #include "support/testmain.h"
@@ -69,6 +70,8 @@ class TestServerConfig : public QObject {
     QCOMPARE(openServer(QStringLiteral("probe"), u, QLatin1String(PgServer::kPassword), &detail), ServerOpen::Refused);
     u.port = 1;  // nothing listens there
     QCOMPARE(openServer(QStringLiteral("probe"), u, {}, &detail), ServerOpen::Unreachable);
+    // libpq's two lines are told as one "詳細:" line.
+    QCOMPARE(withEngineDetail(QStringLiteral("接続できません。"), detail).count(u'\n'), 1);
     QSqlDatabase::removeDatabase(QStringLiteral("probe"));
   }
 
