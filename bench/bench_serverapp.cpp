@@ -11,6 +11,7 @@
 #include "data/rules.h"
 #include "data/schema.h"
 #include "data/server.h"
+#include "data/tablechanges.h"
 #include "screens/listgrid.h"
 #include "screens/listsearch.h"
 #include "screens/messages.h"
@@ -20,16 +21,21 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <algorithm>
+#include <iostream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -41,6 +47,11 @@ struct YesSeam : MessageSeam {
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
+}
+
+double percentile(std::vector<double> v, double p) {
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
 }
 
 double timed(const std::function<void()>& fn) {
@@ -255,4 +266,137 @@ ASHIMEMO_BENCH(serverRecords, "server records") {
   bench::report(QStringLiteral("start-up to the idle main window on the data file, median of 11"), f, QStringLiteral("ms"));
   bench::report(QStringLiteral("start-up to the idle main window on the server, median of 11"), s, QStringLiteral("ms"));
   bench::report(QStringLiteral("  ratio server / file (at most 1.5)"), s / f, QStringLiteral("x"));
+}
+
+// The other PC: the records of the server named by argv[2]; every line of
+// standard input is one step. "CODE NAME" saves setting CODE under NAME as
+// a record screen saves it (read with its version, a checked UPDATE that
+// announces the change in its transaction); "notify" sends a bare
+// notification on the same channel. Each step answers "done".
+int bench::otherPc(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ServerUrl u;
+  QString detail;
+  if (!parseServerUrl(QString::fromLocal8Bit(argv[2]), &u) || Database::openServer(u, {}, &detail) != ServerOpen::Opened)
+    qFatal("other PC: %s", qPrintable(detail));
+  for (std::string line; std::getline(std::cin, line);) {
+    const QString step = QString::fromStdString(line);
+    if (step == QLatin1String("notify")) {
+      QSqlQuery(Database::connection()).exec(QStringLiteral("SELECT pg_notify('ashimemo', 'bench')"));
+    } else {
+      Recordset rs(QStringLiteral("SELECT * FROM セッティング WHERE コード=") + step.section(u' ', 0, 0), Recordset::Updatable);
+      rs.edit(rs.version());
+      rs.setField(QStringLiteral("セッティング名称"), step.section(u' ', 1));
+      if (rs.saveChecked() != Recordset::Outcome::Written) qFatal("other PC: the save was not written");
+    }
+    std::printf("done\n");
+    std::fflush(stdout);
+  }
+  CloseDataFile();
+  return 0;
+}
+
+namespace {
+// Paints of a widget until `shows` holds: the time from start() to that
+// paint, and the event loop that waits for it ended.
+struct PaintWatch : QObject {
+  std::function<bool()> shows;
+  QElapsedTimer since;
+  QEventLoop* waiting = nullptr;
+  double ms = -1;
+  void start(std::function<bool()> what) {
+    shows = std::move(what);
+    ms = -1;
+    since.start();
+  }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint && ms < 0 && shows && shows()) {
+      ms = double(since.nsecsElapsed()) / 1e6;
+      if (waiting) waiting->quit();
+    }
+    return false;
+  }
+};
+
+// Runs the event loop until something quits `loop`; false after `ms`.
+bool runUntilQuit(QEventLoop& loop, const std::function<bool()>& done, int ms) {
+  QTimer timeout;
+  timeout.setSingleShot(true);
+  QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+  timeout.start(ms);
+  if (!done()) loop.exec();
+  return done();
+}
+}  // namespace
+
+ASHIMEMO_BENCH(listFollows, "server list follows") {
+  ServerRecords records;
+  if (!records.ok) return;
+  const QString old = QDir::currentPath();
+  QDir::setCurrent(records.serverDir.path());
+  records.open();
+  InitMonthDays();
+  {
+    QProcess other;
+    other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-pc"), records.url});
+    if (!other.waitForStarted()) qFatal("the other PC did not start");
+    const auto step = [&](const QString& line) { other.write(line.toUtf8() + '\n'); };
+    const auto drain = [&] {
+      while (other.canReadLine()) other.readLine();
+    };
+
+    // This PC: the setting list, open on its first rows.
+    SettingList list;
+    list.show();
+    (void)QTest::qWaitForWindowExposed(&list);
+    ListModel* rows = list.grid()->data1();
+    const QString code = rows->cellText(0, 1);
+    PaintWatch painted;
+    list.grid()->viewport()->installEventFilter(&painted);
+
+    // The floor: a bare notification from the other process until this one
+    // receives it, on the connection the lists listen on.
+    QEventLoop loop;
+    painted.waiting = &loop;
+    QElapsedTimer sent;
+    double received = -1;
+    QObject::connect(QSqlDatabase::database(QStringLiteral("ashimemo-listen"), false).driver(), &QSqlDriver::notification,
+                     &painted, [&](const QString&, QSqlDriver::NotificationSource, const QVariant& payload) {
+                       if (payload.toString() != QLatin1String("bench")) return;
+                       received = double(sent.nsecsElapsed()) / 1e6;
+                       loop.quit();
+                     });
+    std::vector<double> floor, follow;
+    const int rounds = 101;
+    for (int i = 0; i < rounds; ++i) {
+      received = -1;
+      sent.start();
+      step(QStringLiteral("notify"));
+      if (!runUntilQuit(loop, [&] { return received >= 0; }, 5000)) qFatal("the bare notification did not arrive");
+      floor.push_back(received);
+      // Past the grouping of the bare notification: a quiet list to start from.
+      QTest::qWait(200);
+      drain();
+    }
+    for (int i = 0; i < rounds; ++i) {
+      const QString name = QStringLiteral("follow %1").arg(i);
+      painted.start([&] { return rows->rowCount() > 0 && rows->cellText(0, 2) == name; });
+      step(code + u' ' + name);
+      if (!runUntilQuit(loop, [&] { return painted.ms >= 0; }, 5000)) qFatal("the list did not show the other PC's save");
+      follow.push_back(painted.ms);
+      drain();
+    }
+    other.closeWriteChannel();
+    other.waitForFinished();
+    std::printf("server: the other PC's save until this PC's open setting list shows it (9,999 settings)\n");
+    bench::report(QStringLiteral("  median of %1").arg(rounds), median(follow), QStringLiteral("ms"));
+    bench::report(QStringLiteral("  95th percentile (under 1000)"), percentile(follow, 0.95), QStringLiteral("ms"));
+    bench::report(QStringLiteral("  slowest"), *std::max_element(follow.begin(), follow.end()), QStringLiteral("ms"));
+    bench::report(QStringLiteral("  floor: a bare notification between the processes, median"), median(floor), QStringLiteral("ms"));
+    bench::report(QStringLiteral("  floor: 95th percentile"), percentile(floor, 0.95), QStringLiteral("ms"));
+    bench::report(QStringLiteral("  follow minus floor, median (the grouping waits 150)"), median(follow) - median(floor),
+                  QStringLiteral("ms"));
+  }
+  CloseDataFile();
+  QDir::setCurrent(old);
 }

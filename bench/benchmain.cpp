@@ -77,6 +77,7 @@ static int bareWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (argc > 1 && std::strcmp(argv[1], "--bare-window") == 0) return bareWindow(argc, argv);
+  if (argc > 2 && std::strcmp(argv[1], "--other-pc") == 0) return bench::otherPc(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Ashimemo"));
   setUpLookAndLanguage(app);

@@ -27,6 +27,9 @@ double medianMs(int repeat, const std::function<void()>& fn);
 // message log "bench.log" there) until `ready` says it is idle; then kills it.
 double timeToIdle(const QString& program, const QStringList& args, const QString& workDir,
                   const std::function<bool(QProcess&)>& ready);
+// The other PC of the list-follow benchmark, run as a child process
+// ("--other-pc URL"): see bench_serverapp.cpp.
+int otherPc(int argc, char** argv);
 }  // namespace bench
 
 #define ASHIMEMO_BENCH(id, name) \

@@ -133,6 +133,7 @@ class ByteWriter {
     p_ += n;
   }
   char* at() { return p_; }
+  qsizetype size() const { return p_ - buf_.constData(); }
   void rewind(char* to) { p_ = to; }
   void advance(char* to) { p_ = to; }
   QByteArray take() {
@@ -217,6 +218,103 @@ void putValue(ByteWriter& out, const ColumnKind& k, const QVariant& v) {
     }
   }
   putField(out, valueText(k, v));
+}
+
+// The length of the leading run of `bytes` that is well-formed UTF-8 which
+// QString::fromUtf8 followed by toUtf8 gives back unchanged, and whether a
+// comma, quote or line break occurs in it.
+struct Utf8Scan {
+  qsizetype valid = 0;
+  bool quote = false;
+};
+Utf8Scan scanUtf8(const unsigned char* s, qsizetype n) {
+  Utf8Scan scan;
+  qsizetype i = 0;
+  // Qt drops a byte-order mark at the very start of a text.
+  if (n >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF) return scan;
+  while (i < n) {
+    const unsigned char b = s[i];
+    if (b < 0x80) {
+      if (b == ',' || b == '"' || b == '\n' || b == '\r') scan.quote = true;
+      ++i;
+      continue;
+    }
+    // Well-formed sequences only (no overlong forms, surrogates or values
+    // past U+10FFFF): Qt replaces any other with U+FFFD.
+    int len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) len = 2;
+    else if (b >= 0xE0 && b <= 0xEF) {
+      len = 3;
+      if (b == 0xE0) lo = 0xA0;
+      if (b == 0xED) hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4;
+      if (b == 0xF0) lo = 0x90;
+      if (b == 0xF4) hi = 0x8F;
+    } else break;
+    if (i + len > n || s[i + 1] < lo || s[i + 1] > hi) break;
+    bool ok = true;
+    for (int k = 2; k < len; ++k) ok = ok && (s[i + k] & 0xC0) == 0x80;
+    if (!ok) break;
+    i += len;
+  }
+  scan.valid = i;
+  return scan;
+}
+
+// One text value of the engine, written as putValue writes its QString:
+// valid UTF-8 is copied as it is (quoted where needed), anything else goes
+// the way of the text. False when it must go that way.
+bool putText(ByteWriter& out, const RawValue& v) {
+  const auto* s = reinterpret_cast<const unsigned char*>(v.data);
+  const Utf8Scan scan = scanUtf8(s, v.size);
+  if (scan.valid != v.size) return false;
+  if (!scan.quote) {
+    out.put(v.data, v.size);
+    return true;
+  }
+  out.ensure(v.size * 2 + 2);
+  out.put('"');
+  for (qsizetype i = 0; i < v.size; ++i) {
+    if (v.data[i] == '"') out.put('"');
+    out.put(v.data[i]);
+  }
+  out.put('"');
+  return true;
+}
+
+// One value of the engine as putValue writes the QVariant readAll makes of
+// it: texts and whole numbers straight from the engine's bytes, the rest
+// (reals, odd types for a column, malformed UTF-8) through the QVariant.
+void putRaw(ByteWriter& out, const ColumnKind& k, const RawValue& v) {
+  switch (v.kind) {
+    case RawValue::Null: return;
+    case RawValue::Text:
+      if (k.kind == Kind::Plain && putText(out, v)) return;
+      if (k.kind == Kind::Date && v.size == 8 &&
+          std::all_of(v.data, v.data + 8, [](char c) { return c >= '0' && c <= '9'; })) {
+        out.put(v.data, 4);
+        out.put('/');
+        out.put(v.data + 4, 2);
+        out.put('/');
+        out.put(v.data + 6, 2);
+        return;
+      }
+      break;
+    case RawValue::Integer:
+      if (k.kind == Kind::Plain || (k.kind == Kind::Code && v.integer >= 0 && v.integer < (qint64(1) << 53))) {
+        char digits[24];
+        const qsizetype len = std::to_chars(digits, digits + sizeof digits, v.integer).ptr - digits;
+        for (qsizetype pad = (k.kind == Kind::Code ? k.width : 0) - len; pad > 0; --pad) out.put('0');
+        out.put(digits, len);
+        return;
+      }
+      break;
+    case RawValue::Real:
+    case RawValue::Bytes: break;
+  }
+  putValue(out, k, v.toVariant());
 }
 
 // The UTF-8 bytes of tableText, with the byte-order mark in front.
@@ -324,9 +422,56 @@ Encoded exportTable(const QString& file, const QString& table, Encoding encoding
 
 Encoded exportTable(const std::shared_ptr<const Engine>& engine, const QString& table, Encoding encoding,
                     const QList<qint64>* codes) {
+  const QString sql = QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"コード\"").arg(table);
+  if (encoding == Encoding::Utf8) {
+    // Each value written as the engine hands it over, row by row; for a
+    // choice of rows, each row's bytes are noted by its code and put
+    // together in the order asked for.
+    Encoded result;
+    ByteWriter out(1 << 16);
+    QStringList columns;
+    QList<ColumnKind> kinds;
+    qsizetype codeColumn = -1, headEnd = 0;
+    const auto putHead = [&] {
+      out.put("\xEF\xBB\xBF", 3);
+      for (qsizetype c = 0; c < columns.size(); ++c) {
+        if (c) out.put(',');
+        putField(out, columns[c]);
+      }
+      out.put("\r\n", 2);
+      headEnd = out.size();
+      kinds = kindsOf(table, columns);
+      codeColumn = columns.indexOf(QStringLiteral("コード"));
+    };
+    QHash<qint64, std::pair<qsizetype, qsizetype>> at;
+    Database::readEach(engine, sql, &columns, [&](const RawValue* values, int count) {
+      if (headEnd == 0) putHead();
+      const qsizetype start = out.size();
+      for (int c = 0; c < count; ++c) {
+        if (c) out.put(',');
+        putRaw(out, kinds[c], values[c]);
+      }
+      out.put("\r\n", 2);
+      ++result.rowCount;
+      if (codes && codeColumn >= 0) at.insert(values[codeColumn].toVariant().toLongLong(), {start, out.size()});
+      return true;
+    });
+    if (headEnd == 0) putHead();
+    result.bytes = out.take();
+    if (codes) {
+      QByteArray chosen = result.bytes.left(headEnd);
+      result.rowCount = 0;
+      for (qint64 code : *codes)
+        if (auto it = at.constFind(code); it != at.constEnd()) {
+          chosen.append(result.bytes.constData() + it->first, it->second - it->first);
+          ++result.rowCount;
+        }
+      result.bytes = std::move(chosen);
+    }
+    return result;
+  }
   QStringList columns;
-  std::vector<std::vector<QVariant>> rows = Database::readAll(
-      engine, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"コード\"").arg(table), &columns);
+  std::vector<std::vector<QVariant>> rows = Database::readAll(engine, sql, &columns);
   if (codes) {
     const qsizetype codeColumn = columns.indexOf(QStringLiteral("コード"));
     QHash<qint64, size_t> at;

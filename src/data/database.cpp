@@ -185,7 +185,9 @@ ServerOpen Database::openServer(const ServerUrl& url, const QString& password, Q
   current = makeServerEngine(url, password, kMain, kList);
   // The lists follow other PCs' changes when this works; the records are
   // usable without it.
-  if (::openServer(kListen, url, password) == ServerOpen::Opened) TableChanges::instance().listen(kListen);
+  TableChanges::instance().listen(
+      kListen, [url, password] { return ::openServer(kListen, url, password) == ServerOpen::Opened; },
+      [url] { return serverAnswers(url); });
   return ServerOpen::Opened;
 }
 
@@ -314,44 +316,92 @@ std::vector<std::vector<QVariant>> Database::readAll(const std::shared_ptr<const
   return engine->readAll(sql, columns, stop);
 }
 
+QVariant RawValue::toVariant() const {
+  switch (kind) {
+    case Integer: return qlonglong(integer);
+    case Real: return real;
+    case Text: return QString::fromUtf8(data, size);
+    case Bytes: return QByteArray(data, size);
+    case Null: break;
+  }
+  return QVariant();
+}
+
+void Database::readEach(const std::shared_ptr<const Engine>& engine, const QString& sql, QStringList* columns,
+                        const std::function<bool(const RawValue*, int)>& row) {
+  if (!engine) throw DbError(QStringLiteral("データファイルが開かれていません。"), QString());
+  engine->readEach(sql, columns, row);
+}
+
+namespace {
+// A statement on a read-only connection of its own to the data file,
+// closed with it.
+class OwnStatement {
+ public:
+  OwnStatement(const QString& file, const QString& sql, QStringList* columns, const std::atomic<bool>* stop) {
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+      const QString error = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
+      sqlite3_close(db_);
+      db_ = nullptr;
+      Database::raise(QSqlError(error, error, QSqlError::ConnectionError));
+    }
+    // A save in progress holds the file only for a moment: wait up to 3 s as
+    // the other connections do, but end at once when the rows are no longer
+    // wanted, also in the middle of a long step.
+    sqlite3_busy_handler(
+        db_,
+        [](void* flag, int tries) -> int {
+          const auto* stop = static_cast<const std::atomic<bool>*>(flag);
+          if ((stop && stop->load()) || tries >= 300) return 0;
+          sqlite3_sleep(10);
+          return 1;
+        },
+        const_cast<std::atomic<bool>*>(stop));
+    if (stop)
+      sqlite3_progress_handler(
+          db_, 1000, [](void* flag) -> int { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+          const_cast<std::atomic<bool>*>(stop));
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK) {
+      const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
+      sqlite3_close(db_);
+      db_ = nullptr;
+      Database::raise(QSqlError(error, error, QSqlError::StatementError));
+    }
+    columns_ = sqlite3_column_count(stmt_);
+    if (columns) {
+      columns->clear();
+      for (int c = 0; c < columns_; ++c) *columns << QString::fromUtf8(sqlite3_column_name(stmt_, c));
+    }
+  }
+  ~OwnStatement() {
+    sqlite3_finalize(stmt_);
+    sqlite3_close(db_);
+  }
+  sqlite3_stmt* stmt() const { return stmt_; }
+  int columns() const { return columns_; }
+  // After the last step: raises the engine's error unless it ended well.
+  void finish(int rc, bool stopped) {
+    const QString error = rc == SQLITE_DONE || stopped ? QString() : QString::fromUtf8(sqlite3_errmsg(db_));
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    if (!error.isEmpty()) Database::raise(QSqlError(error, error, QSqlError::StatementError));
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* stmt_ = nullptr;
+  int columns_ = 0;
+};
+}  // namespace
+
 static std::vector<std::vector<QVariant>> fileReadAll(const QString& file, const QString& sql, QStringList* columns,
                                                     const std::atomic<bool>* stop) {
   std::vector<std::vector<QVariant>> rows;
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                      nullptr) != SQLITE_OK) {
-    const QString error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-    sqlite3_close(db);
-    Database::raise(QSqlError(error, error, QSqlError::ConnectionError));
-  }
-  // A save in progress holds the file only for a moment: wait up to 3 s as
-  // the other connections do, but end at once when the rows are no longer
-  // wanted, also in the middle of a long step.
-  sqlite3_busy_handler(
-      db,
-      [](void* flag, int tries) -> int {
-        const auto* stop = static_cast<const std::atomic<bool>*>(flag);
-        if ((stop && stop->load()) || tries >= 300) return 0;
-        sqlite3_sleep(10);
-        return 1;
-      },
-      const_cast<std::atomic<bool>*>(stop));
-  if (stop)
-    sqlite3_progress_handler(
-        db, 1000, [](void* flag) -> int { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
-        const_cast<std::atomic<bool>*>(stop));
-  sqlite3_stmt* stmt = nullptr;
-  const QByteArray text = sql.toUtf8();
-  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
-    const QString error = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_close(db);
-    Database::raise(QSqlError(error, error, QSqlError::StatementError));
-  }
-  const int n = sqlite3_column_count(stmt);
-  if (columns) {
-    columns->clear();
-    for (int c = 0; c < n; ++c) *columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
-  }
+  OwnStatement own(file, sql, columns, stop);
+  sqlite3_stmt* stmt = own.stmt();
+  const int n = own.columns();
   int rc;
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     if (stop && stop->load(std::memory_order_relaxed)) {
@@ -363,12 +413,48 @@ static std::vector<std::vector<QVariant>> fileReadAll(const QString& file, const
     for (int c = 0; c < n; ++c) row.push_back(columnValue(stmt, c));
     rows.push_back(std::move(row));
   }
-  const bool stopped = stop && stop->load();
-  const QString error = rc == SQLITE_DONE || stopped ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  if (!error.isEmpty()) Database::raise(QSqlError(error, error, QSqlError::StatementError));
+  own.finish(rc, stop && stop->load());
   return rows;
+}
+
+static void fileReadEach(const QString& file, const QString& sql, QStringList* columns,
+                         const Engine::RowReader& reader) {
+  OwnStatement own(file, sql, columns, nullptr);
+  sqlite3_stmt* stmt = own.stmt();
+  const int n = own.columns();
+  std::vector<RawValue> row(static_cast<size_t>(n));
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (int c = 0; c < n; ++c) {
+      RawValue& v = row[size_t(c)];
+      switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER:
+          v.kind = RawValue::Integer;
+          v.integer = sqlite3_column_int64(stmt, c);
+          break;
+        case SQLITE_FLOAT:
+          v.kind = RawValue::Real;
+          v.real = sqlite3_column_double(stmt, c);
+          break;
+        case SQLITE_TEXT:
+          v.kind = RawValue::Text;
+          v.data = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+          v.size = sqlite3_column_bytes(stmt, c);
+          break;
+        case SQLITE_BLOB:
+          v.kind = RawValue::Bytes;
+          v.data = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+          v.size = sqlite3_column_bytes(stmt, c);
+          break;
+        default: v.kind = RawValue::Null;
+      }
+    }
+    if (!reader(row.data(), n)) {
+      rc = SQLITE_DONE;
+      break;
+    }
+  }
+  own.finish(rc, false);
 }
 
 QSqlQuery& Database::prepared(const QString& sql) {
@@ -654,6 +740,9 @@ class FileEngine : public Engine {
   bool login(ServerUrl*, QString*) const override { return false; }
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
     return fileReadAll(file_, sql, columns, stop);
+  }
+  void readEach(const QString& sql, QStringList* columns, const RowReader& row) const override {
+    fileReadEach(file_, sql, columns, row);
   }
   qlonglong write(const QString& sql, const QVariantList& values, QVariant* version) override {
     if (version) *version = QVariant();

@@ -19,6 +19,7 @@ class QSqlDatabase;
 class QSqlQuery;
 class QSqlError;
 class Engine;
+struct RawValue;
 struct ServerUrl;
 enum class ServerOpen;
 
@@ -111,6 +112,11 @@ class Database {
   static std::vector<std::vector<QVariant>> readAll(const std::shared_ptr<const Engine>& engine, const QString& sql,
                                                     QStringList* columns = nullptr,
                                                     const std::atomic<bool>* stop = nullptr);
+
+  // The rows of `sql` as readAll reads them, handed to `row` one at a time
+  // without a QVariant per value (the spreadsheet export). Throws DbError.
+  static void readEach(const std::shared_ptr<const Engine>& engine, const QString& sql, QStringList* columns,
+                       const std::function<bool(const RawValue* values, int count)>& row);
 
   // A statement of ours prepared once per connection and reused: the
   // writes of the record sets and the transaction statements. Finished

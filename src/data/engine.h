@@ -8,15 +8,33 @@
 #include <QStringList>
 #include <QVariant>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 struct ServerUrl;
 
+// One value of a row as the engine holds it, for readers that write values
+// straight out (the spreadsheet export) without a QVariant or QString each.
+struct RawValue {
+  enum Kind { Null, Integer, Real, Text, Bytes };
+  Kind kind = Null;
+  qint64 integer = 0;
+  double real = 0;
+  const char* data = nullptr;  // Text (UTF-8 as stored) or Bytes; valid until the next row
+  qsizetype size = 0;
+  // The value as readAll hands it over: qlonglong, double, QString
+  // (from UTF-8), QByteArray or a null QVariant.
+  QVariant toVariant() const;
+};
+
 class Engine {
  public:
   using Rows = std::vector<std::vector<QVariant>>;
+  // Called with the values of one row, in the order of the columns; false
+  // ends the reading.
+  using RowReader = std::function<bool(const RawValue* values, int count)>;
   virtual ~Engine() = default;
 
   virtual bool onServer() const = 0;
@@ -44,6 +62,9 @@ class Engine {
   // before it returns; safe on any thread. Ends early, with the rows read so
   // far, when `stop` turns true. Throws DbError.
   virtual Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const = 0;
+  // The same rows handed to `row` one at a time as the engine holds them:
+  // the file's values straight from SQLite, the server's from its result.
+  virtual void readEach(const QString& sql, QStringList* columns, const RowReader& row) const = 0;
 
   // Row versions, so that a save can tell that another PC changed a record
   // since this one read it. The name of the column that carries the version

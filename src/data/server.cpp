@@ -145,3 +145,11 @@ ServerOpen openServer(const QString& connectionName, const ServerUrl& url, const
   lastGood = login;
   return ServerOpen::Opened;
 }
+
+bool serverAnswers(const ServerUrl& url) {
+  const QByteArray host = url.host.toUtf8(), port = QByteArray::number(url.port),
+                   timeout = QByteArray::number(kServerConnectTimeout);
+  const char* keys[] = {"host", "port", "connect_timeout", nullptr};
+  const char* values[] = {host.constData(), port.constData(), timeout.constData(), nullptr};
+  return PQpingParams(keys, values, 0) == PQPING_OK;
+}

@@ -34,3 +34,7 @@ inline constexpr int kServerConnectTimeout = 5;
 // text of a failure.
 ServerOpen openServer(const QString& connectionName, const ServerUrl& url, const QString& password, QString* detail = nullptr,
                       int timeoutSeconds = kServerConnectTimeout);
+
+// Whether the server at `url` accepts connections now (no login needed),
+// within the connect timeout.
+bool serverAnswers(const ServerUrl& url);

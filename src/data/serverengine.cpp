@@ -22,29 +22,52 @@ namespace {
 // Type numbers of the server's built-in types (pg_type.oid).
 enum : Oid { kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701, kNumeric = 1700 };
 
-// A value of a result as the file gives it: integers as qlonglong, reals as
-// double, everything else as text, NULL as a null QVariant.
-QVariant cell(const PGresult* r, int row, int c) {
-  if (PQgetisnull(r, row, c)) return QVariant();
-  const char* v = PQgetvalue(r, row, c);
+// A value of a result as the file gives it: integers (and whole numerics)
+// as Integer, reals as Real, everything else as the server's UTF-8 text.
+RawValue rawCell(const PGresult* r, int row, int c) {
+  RawValue v;
+  if (PQgetisnull(r, row, c)) return v;
+  const char* text = PQgetvalue(r, row, c);
   const int n = PQgetlength(r, row, c);
   switch (PQftype(r, c)) {
     case kInt2:
     case kInt4:
     case kInt8:
-    case kOid: return qlonglong(QByteArray::fromRawData(v, n).toLongLong());
-    case kBool: return qlonglong(v[0] == 't' ? 1 : 0);
+    case kOid:
+      v.kind = RawValue::Integer;
+      v.integer = QByteArray::fromRawData(text, n).toLongLong();
+      return v;
+    case kBool:
+      v.kind = RawValue::Integer;
+      v.integer = text[0] == 't' ? 1 : 0;
+      return v;
     case kFloat4:
-    case kFloat8: return QByteArray::fromRawData(v, n).toDouble();
+    case kFloat8:
+      v.kind = RawValue::Real;
+      v.real = QByteArray::fromRawData(text, n).toDouble();
+      return v;
     case kNumeric: {
-      const QByteArray text = QByteArray::fromRawData(v, n);
+      const QByteArray number = QByteArray::fromRawData(text, n);
       bool whole = false;
-      const qlonglong i = text.toLongLong(&whole);
-      return whole ? QVariant(i) : QVariant(text.toDouble());
+      v.integer = number.toLongLong(&whole);
+      if (whole) {
+        v.kind = RawValue::Integer;
+      } else {
+        v.kind = RawValue::Real;
+        v.real = number.toDouble();
+      }
+      return v;
     }
-    default: return QString::fromUtf8(v, n);
+    default:
+      v.kind = RawValue::Text;
+      v.data = text;
+      v.size = n;
+      return v;
   }
 }
+
+// The same as readAll hands it over: qlonglong, double, QString or null.
+QVariant cell(const PGresult* r, int row, int c) { return rawCell(r, row, c).toVariant(); }
 
 // The text of a bound value for the server; null for NULL.
 QByteArray parameter(const QVariant& v) {
@@ -211,19 +234,24 @@ class ServerEngine : public Engine {
   }
 
   Rows readAll(const QString& sql, QStringList* columns, const std::atomic<bool>* stop) const override {
-    QString detail;
-    PGconn* conn = connect(true, &detail);
-    if (!conn) throw lost(detail);
-    const Result r(PQexec(conn, serverSql(sql).toUtf8().constData()));
-    if (!r.ok()) {
-      const DbError error = failure(conn, r.r);
-      PQfinish(conn);
-      throw error;
-    }
     Rows rows;
-    take(r.r, columns, &rows, stop);
-    PQfinish(conn);
+    readOwn(sql, [&](const PGresult* r) { take(r, columns, &rows, stop); });
     return rows;
+  }
+
+  void readEach(const QString& sql, QStringList* columns, const RowReader& reader) const override {
+    readOwn(sql, [&](const PGresult* r) {
+      const int n = PQnfields(r), count = PQntuples(r);
+      if (columns) {
+        columns->clear();
+        for (int c = 0; c < n; ++c) *columns << QString::fromUtf8(PQfname(r, c));
+      }
+      std::vector<RawValue> row(static_cast<size_t>(n));
+      for (int i = 0; i < count; ++i) {
+        for (int c = 0; c < n; ++c) row[size_t(c)] = rawCell(r, i, c);
+        if (!reader(row.data(), n)) return;
+      }
+    });
   }
 
  private:
@@ -350,6 +378,27 @@ class ServerEngine : public Engine {
     if (detail) *detail = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
     PQfinish(conn);
     return nullptr;
+  }
+
+  // The result of `sql` on a connection of its own, closed before it
+  // returns, handed to `use`.
+  void readOwn(const QString& sql, const std::function<void(const PGresult*)>& use) const {
+    QString detail;
+    PGconn* conn = connect(true, &detail);
+    if (!conn) throw lost(detail);
+    const Result r(PQexec(conn, serverSql(sql).toUtf8().constData()));
+    if (!r.ok()) {
+      const DbError error = failure(conn, r.r);
+      PQfinish(conn);
+      throw error;
+    }
+    try {
+      use(r.r);
+    } catch (...) {
+      PQfinish(conn);
+      throw;
+    }
+    PQfinish(conn);
   }
 
   static void take(const PGresult* r, QStringList* columns, Rows* rows, const std::atomic<bool>* stop) {

@@ -2,9 +2,11 @@
 
 #include "data/database.h"
 #include "data/numfmt.h"
+#include "data/rules.h"
 #include "screens/fields.h"
 #include "screens/keys.h"
 #include "screens/messages.h"
+#include "screens/rowguard.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -22,7 +24,7 @@ CopyDialog::CopyDialog(QWidget* parent, CopyDialogConfig config)
   nameControl(code_, QStringLiteral("コード"));
   setNumericInput(code_);
   // The program never writes this field, so a maximum length is safe here.
-  code_->setMaxLength(config_.codeWidth);
+  code_->setMaxLength(config_.codes->width);
   code_->setFixedWidth(code_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
 
   auto* label3 = new QLabel(QStringLiteral("コピー先のコード番号"), this);
@@ -78,20 +80,29 @@ CopyDialog::CopyDialog(QWidget* parent, CopyDialogConfig config)
 qint64 CopyDialog::targetCode() const { return numfmt::codeValue(code_->text()); }
 
 int CopyDialog::copy() {
+  const auto keepOpen = [this] {
+    code_->setFocus(Qt::OtherFocusReason);
+    code_->selectAll();
+    return 0;
+  };
   try {
-    Recordset rs(config_.selectSql + QString::number(targetCode()), Recordset::Updatable);
+    const qint64 target = targetCode();
+    Recordset rs(config_.selectSql + QString::number(target), Recordset::Updatable);
     if (!rs.noRow()) {
       rs.close();
       Msg::refuse(this, config_.caption, config_.refusal);
-      code_->setFocus(Qt::OtherFocusReason);
-      code_->selectAll();
-      return 0;
+      return keepOpen();
     }
     rs.addNew();
-    rs.setField(QStringLiteral("コード"), targetCode());
+    rs.setField(QStringLiteral("コード"), target);
     if (config_.writeFields) config_.writeFields(rs);
-    rs.update();
+    // Free when checked; another PC may still register it before the write.
+    RowGuard guard;
+    guard.fresh(target);
+    const int copied = guard.save(this, config_.caption, rs, target, *config_.codes,
+                                  [this](const QString& next) { code_->setText(next); });
     rs.close();
+    if (!copied) return keepOpen();
   } catch (const DbError& e) {
     Msg::dbError(this, config_.caption, e);
     return 0;

@@ -3,7 +3,9 @@
 // code: a code field, "コピー開始" and "キャンセル". A code already in use is
 // refused and the dialog stays open for another one; otherwise a new row is
 // added with コード = the typed number and every other field written by the
-// calling screen from the fields it shows, unsaved edits included.
+// calling screen from the fields it shows, unsaved edits included. When
+// another PC registers the code between the check and the write, the copy
+// never writes over it: the next free code is offered (RowGuard).
 #include "screens/fieldevents.h"
 #include "screens/screendialog.h"
 
@@ -14,10 +16,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class Recordset;
+struct CodeKind;
 
 struct CopyDialogConfig {
   QString caption;        // window caption, title of the refusal
-  int codeWidth = 4;      // characters of the code field
+  const CodeKind* codes = nullptr;  // the codes copied to: width of the field, next free code
   QString selectSql;      // "SELECT * FROM ユーザー WHERE コード=" (the number follows)
   QString refusal;        // shown when the code is in use
   QString whatIsCopied;   // Label2; "" for none

@@ -4,53 +4,16 @@
 #include "screens/fields.h"
 #include "screens/keys.h"
 
-#include <QApplication>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
 
 const char16_t* const kWheelNames[4] = {u"フロント左", u"フロント右", u"リア左", u"リア右"};
-const QString kDiffers = QStringLiteral("違いあり");
-
-// Draws a cell as one line of text on its background: the cells hold short
-// values that always fit, so the style's text layout, wrapping and elision
-// per cell (most of the time the window took to paint) are not needed.
-class CellPainter : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QStyleOptionViewItem opt = option;
-    initStyleOption(&opt, index);
-    const bool selected = opt.state & QStyle::State_Selected;
-    const QPalette::ColorGroup group = opt.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
-    if (selected)
-      painter->fillRect(opt.rect, opt.palette.brush(group, QPalette::Highlight));
-    else if (opt.backgroundBrush.style() != Qt::NoBrush)
-      painter->fillRect(opt.rect, opt.backgroundBrush);
-    painter->save();
-    painter->setFont(opt.font);
-    painter->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-    painter->drawText(opt.rect.adjusted(4, 0, -4, 0), int(opt.displayAlignment) | Qt::TextSingleLine, opt.text);
-    painter->restore();
-    if (opt.state & QStyle::State_HasFocus) {
-      QStyleOptionFocusRect focus;
-      focus.QStyleOption::operator=(opt);
-      focus.backgroundColor = opt.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
-      const QWidget* w = opt.widget;
-      (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, w);
-    }
-  }
-};
 
 // Makes a value selectable by mouse once the mouse first comes over it: a
 // selectable label lays its text out as a document, which made sizing and
@@ -70,48 +33,17 @@ class SelectableOnHover : public QObject {
   }
 };
 
-QTableWidget* wheelTable(QWidget* parent, const comparison::SettingComparison& c, size_t w) {
-  auto* table = new QTableWidget(12, 4, parent);
-  table->setHorizontalHeaderLabels(
-      {QStringLiteral("項目"), QStringLiteral("古い方"), QStringLiteral("新しい方"), QStringLiteral("差")});
-  table->verticalHeader()->hide();
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table->setSelectionMode(QAbstractItemView::SingleSelection);
-  table->setTabKeyNavigation(false);
-  // One line per cell, drawn as it is: no text layout or elision per cell.
-  table->setWordWrap(false);
-  table->setTextElideMode(Qt::ElideNone);
-  table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  table->setItemDelegate(new CellPainter(table));
-  QFont bold = table->font();
-  bold.setBold(true);
+CompareTable* wheelTable(const comparison::SettingComparison& c, size_t w, QWidget* parent) {
+  CompareTable::Cells cells;
+  std::array<bool, CompareTable::kRows> marked{};
   const QStringList& items = schema::wheelItems();
   for (size_t i = 0; i < 12; ++i) {
-    const bool differs = c.differing[w][i];
+    marked[i] = c.differing[w][i];
     QString diff = c.difference[w][i];
-    if (differs && diff.isEmpty()) diff = QStringLiteral("変更");
-    const QString texts[4] = {items[qsizetype(i)], c.older.wheel[w][i], c.newer.wheel[w][i], diff};
-    for (int col = 0; col < 4; ++col) {
-      auto* item = new QTableWidgetItem(texts[col]);
-      if (col > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      if (differs) {
-        item->setFont(bold);
-        item->setBackground(Colours::LightYellow);
-        item->setData(Qt::AccessibleDescriptionRole, kDiffers);
-      }
-      table->setItem(int(i), col, item);
-    }
+    if (marked[i] && diff.isEmpty()) diff = QStringLiteral("変更");
+    cells[i] = {items[qsizetype(i)], c.older.wheel[w][i], c.newer.wheel[w][i], diff};
   }
-  QHeaderView* h = table->horizontalHeader();
-  h->setSectionResizeMode(QHeaderView::Stretch);
-  h->setMinimumSectionSize(60);
-  const int rowHeight = table->fontMetrics().height() + 8;
-  table->verticalHeader()->setDefaultSectionSize(rowHeight);
-  table->setFixedHeight(h->sizeHint().height() + 12 * rowHeight + 2 * table->frameWidth());
-  table->setMinimumWidth(440);
-  return table;
+  return new CompareTable(QString::fromUtf16(kWheelNames[w]), cells, marked, parent);
 }
 
 }  // namespace
@@ -160,14 +92,11 @@ SettingCompare::SettingCompare(QWidget* parent, comparison::SettingComparison co
   auto* note = new QLabel(QStringLiteral("違いのある行は太字・黄色で示します。差は新しい方から古い方を引いた値です。"), this);
 
   auto* wheels = new QGridLayout;
+  wheels->setVerticalSpacing(12);
   for (size_t w = 0; w < 4; ++w) {
-    const QString name = QString::fromUtf16(kWheelNames[w]);
-    auto* box = new QGroupBox(name, this);
-    box->setAccessibleName(name);
-    tables_[w] = ::wheelTable(box, c, w);
-    nameControl(tables_[w], name);
-    (new QVBoxLayout(box))->addWidget(tables_[w]);
-    wheels->addWidget(box, int(w / 2), int(w % 2));
+    tables_[w] = ::wheelTable(c, w, this);
+    nameControl(tables_[w], tables_[w]->caption());
+    wheels->addWidget(tables_[w], int(w / 2), int(w % 2));
   }
 
   auto* print = new QPushButton(QStringLiteral("印　刷"), this);

@@ -7,11 +7,12 @@
 #include "support/fixture.h"
 #include "support/searchhelpers.h"
 #include "support/testmain.h"
+#include "screens/fields.h"
 
 #include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QImage>
 #include <QTest>
 
 class ComparisonWindowTest : public QObject {
@@ -62,16 +63,37 @@ class ComparisonWindowTest : public QObject {
     compare(QStringLiteral("二回目"), [&](SettingCompare* c) {
       QCOMPARE(control<QLabel>(c, QStringLiteral("古い方(0)"))->text(), QStringLiteral("0001"));
       QCOMPARE(c->countLine()->text(), QStringLiteral("違い 3 項目"));
-      QTableWidget* fl = control<QTableWidget>(c, QStringLiteral("フロント左"));
-      QAccessibleTableInterface* cells = QAccessible::queryAccessibleInterface(fl)->tableInterface();
+      CompareTable* fl = c->wheelTable(0);
+      QCOMPARE(fl->objectName(), QStringLiteral("フロント左"));
+      QAccessibleInterface* table = QAccessible::queryAccessibleInterface(fl);
+      QCOMPARE(table->role(), QAccessible::Table);
+      QCOMPARE(table->text(QAccessible::Name), QStringLiteral("フロント左"));
+      QAccessibleTableInterface* cells = table->tableInterface();
+      QCOMPARE(cells->rowCount() * 10 + cells->columnCount(), 124);
       for (int col = 0; col < 4; ++col) {
-        QCOMPARE(fl->item(0, col)->text(), (QStringList{"フェンダー高", "650", "652", "+2"})[col]);
-        // The mark as assistive technology reads it, on every cell of the row.
+        // What is drawn and what assistive technology reads, on every cell
+        // of the row: the text and the mark.
+        QCOMPARE(fl->text(0, col), (QStringList{"フェンダー高", "650", "652", "+2"})[col]);
+        QCOMPARE(cells->cellAt(0, col)->text(QAccessible::Name), fl->text(0, col));
         QCOMPARE(cells->cellAt(0, col)->text(QAccessible::Description), QStringLiteral("違いあり"));
       }
+      QCOMPARE(cells->cellAt(0, 2)->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
+               QStringLiteral("新しい方"));
       QCOMPARE(cells->cellAt(6, 1)->text(QAccessible::Description), QString());  // 伸 5 and 5
-      QVERIFY(fl->item(0, 1)->font().bold() && !fl->item(6, 1)->font().bold());
-      QCOMPARE(c->wheelTable(3)->item(11, 3)->text(), QStringLiteral("変更"));  // a remark removed
+      QVERIFY(fl->marked(0) && !fl->marked(6));
+      // Drawn bold on light yellow: the marked row's pixels differ from an
+      // unmarked one's background.
+      const QImage shot = fl->grab().toImage();
+      QCOMPARE(QColor(shot.pixel(fl->cellRect(0, 3).center())), Colours::LightYellow);
+      QVERIFY(QColor(shot.pixel(fl->cellRect(6, 3).center())) != Colours::LightYellow);
+      QCOMPARE(c->wheelTable(3)->text(11, 3), QStringLiteral("変更"));  // a remark removed
+      // The arrow keys move the current cell, and the focus event names it.
+      QApplication::setActiveWindow(c);
+      QCOMPARE(QApplication::focusWidget(), fl);
+      for (int i = 0; i < 6; ++i) QTest::keyClick(fl, Qt::Key_Down);
+      QTest::keyClick(fl, Qt::Key_Right);
+      QCOMPARE(table->focusChild()->text(QAccessible::Name), QStringLiteral("5"));  // 伸, older
+      QVERIFY(cells->cellAt(6, 1)->tableCellInterface()->isSelected());
       onNextModal([&](QDialog* sheet) {
         printed = sheet->windowTitle() == QStringLiteral("Ashimemo　－　セッティング比較の印字");
         press(Qt::Key_F12);

@@ -41,7 +41,7 @@ class ListExportTest : public QObject {
     Clock::setToday(QDate(2026, 12, 9));
     dir = std::make_unique<DataDir>();
     dir->exec(QStringLiteral("INSERT INTO ユーザー (コード, 名前) VALUES (1, '佐藤'), (2, 'ｽｽﾞｷ')"));
-    dir->exec(QStringLiteral("INSERT INTO 車高調マスタ (コード, 名称) VALUES (1, 'ネジ式')"));
+    dir->exec(QStringLiteral("INSERT INTO 車高調マスタ (コード, 名称, バネレート_F) VALUES (1, 'ネジ式', 12.25)"));
     dir->exec(QStringLiteral("INSERT INTO アライメントマスタ (コード, 登録名) VALUES (4, 'AE86 純正')"));
     dir->exec(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称, 登録日) VALUES (1, 'シビック 街乗り', "
                              "'20260512'), (2, 'インテグラ', '20250512'), (3, 'ｼﾋﾞｯｸ 雨', '20260601'), (4, 'ＣＩＶＩＣ', '20240101')"));
@@ -77,18 +77,22 @@ class ListExportTest : public QObject {
     QCOMPARE(codes(exportFrom(list.grid())), (QStringList{"0004", "0002", "0001", "0003"}));
     QCOMPARE(dir->messages.take()[1].text, QStringLiteral("「%1」はすでにあります。上書きしますか？").arg(answer.path));
 
-    // The other lists, also with the focus in a screen's own line edit, in Shift_JIS.
+    // The other lists, also with the focus in a screen's own line edit, in
+    // either encoding; a column's value of the first row (a real as typed).
     struct Window {
       std::function<QDialog*()> make;
-      const char *focus, *file, *column;
+      const char *focus, *file, *column, *value;
       QStringList codes;
+      csv::Encoding encoding;
     };
-    answer.encoding = csv::Encoding::ShiftJis;
     for (const Window& w : QList<Window>{
-             {[] { return new U_Master; }, "コード", "ユーザー一覧", "メールアドレス", {"0001", "0002"}},
-             {[] { return new S_master; }, "名称", "車高調マスタ一覧", "自由長_R", {"01"}},
-             {[] { return new AraimentBase; }, "検索", "アライメントマスタ一覧", "スラスト角", {"0004"}},
-             {[] { return new AraimentList; }, "検索", "アライメントマスタ登録一覧", "登録名", {"0004"}}}) {
+             {[] { return new U_Master; }, "コード", "ユーザー一覧", "名前", "佐藤", {"0001", "0002"}, csv::Encoding::Utf8},
+             {[] { return new S_master; }, "名称", "車高調マスタ一覧", "バネレート_F", "12.25", {"01"}, csv::Encoding::Utf8},
+             {[] { return new AraimentBase; }, "検索", "アライメントマスタ一覧", "スラスト角", "", {"0004"},
+              csv::Encoding::ShiftJis},
+             {[] { return new AraimentList; }, "検索", "アライメントマスタ登録一覧", "登録名", "AE86 純正", {"0004"},
+              csv::Encoding::ShiftJis}}) {
+      answer.encoding = w.encoding;
       std::unique_ptr<QDialog> window(w.make());
       QVERIFY(showAndActivate(window.get()));
       asked.clear();
@@ -96,7 +100,7 @@ class ListExportTest : public QObject {
       const QList<QStringList> rows = exportFrom(findControl(window.get(), QString::fromUtf8(w.focus)));
       QCOMPARE(asked, QStringList{dir->file(QString::fromUtf8(w.file) + QStringLiteral("_20261209.csv"))});
       QCOMPARE(codes(rows), w.codes);
-      QVERIFY2(rows[0].contains(QString::fromUtf8(w.column)), w.file);
+      QCOMPARE(rows[1].value(rows[0].indexOf(QString::fromUtf8(w.column)), QStringLiteral("-")), QString::fromUtf8(w.value));
       QCOMPARE(dir->messages.take().size(), 1);
     }
   }

@@ -7,6 +7,7 @@
 #include "screens/listgrid.h"
 #include "screens/listsearch.h"
 #include "screens/rowguard.h"
+#include "settings/setting_copy.h"
 #include "settings/settinglist.h"
 #include "support/fixture.h"
 #include "support/pgserver.h"
@@ -50,6 +51,27 @@ class OtherPcTest : public QObject {
     return dir->row(QStringLiteral("SELECT セッティング名称 FROM セッティング WHERE コード=%1").arg(code))
         .value(QStringLiteral("セッティング名称"))
         .toString();
+  }
+  // The other PC runs `sql` in a transaction that it keeps open for a
+  // moment; true once it holds it (seen in pg_stat_activity), `other` ends
+  // after its commit.
+  bool otherPcHolds(const QString& sql, std::thread* other) {
+    const QString database = dir->database();
+    *other = std::thread([database, sql] {
+      PgServer::instance().psql(database, QStringLiteral("BEGIN; %1; SELECT pg_sleep(1.5); COMMIT;").arg(sql));
+    });
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 10000) {
+      if (PgServer::instance()
+              .psql(database, QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE query LIKE '%pg_sleep(1.5)%' "
+                                             "AND state = 'active' AND pid <> pg_backend_pid()"))
+              .trimmed() == QStringLiteral("1"))
+        return true;
+      QTest::qWait(20);
+    }
+    other->join();
+    return false;
   }
   static void click(QWidget* root, const QString& name) {
     QTest::mouseClick(control<QPushButton>(root, name), Qt::LeftButton);
@@ -280,6 +302,31 @@ class OtherPcTest : public QObject {
     QCOMPARE(users->lineEdit()->cursorPosition(), 1);
   }
 
+  // The other PC registers the copy's target code between the copy's check
+  // and its write: the next free code is offered; No copies nothing and
+  // keeps the dialog open, Yes copies under it and shows it.
+  void aCopysTargetTakenElsewhereOffersTheNextCode() {
+    if (!DataDir::onServer()) QSKIP("one PC on the data file");
+    Setting_Copy d(nullptr, [] { return SettingRecord{QString(), QStringLiteral("コピー")}; });
+    QVERIFY(showAndActivate(&d));
+    for (const bool yes : {false, true}) {
+      const QString code = yes ? QStringLiteral("7") : QStringLiteral("6");
+      d.codeField()->setText(code);
+      std::thread other;
+      QVERIFY(otherPcHolds(QStringLiteral("INSERT INTO セッティング (コード, セッティング名称) VALUES (%1, 'PC-A')").arg(code), &other));
+      dir->messages.answer(yes);
+      click(&d, QStringLiteral("CopySwitch"));
+      other.join();
+      QCOMPARE(texts(dir->messages.take()), QStringList{QStringLiteral("コード[000%1]は他のパソコンで登録されました。"
+                                                                       "空いているコード[000%2]で登録しますか？").arg(code).arg(code.toInt() + 1)});
+      QCOMPARE(d.isVisible(), !yes);
+      QCOMPARE(d.codeField()->text(), yes ? QStringLiteral("0008") : code);
+      QCOMPARE(settingName(code.toInt()), QStringLiteral("PC-A"));
+      QCOMPARE(dir->count(QStringLiteral("セッティング")), yes ? 8 : 6);
+    }
+    QCOMPARE(settingName(8), QStringLiteral("コピー"));
+  }
+
   // The other PC's change is made, not yet committed, when this save starts
   // its check: the save waits for it and still notices it, so the check
   // cannot pass because the two saves happened not to overlap.
@@ -289,21 +336,8 @@ class OtherPcTest : public QObject {
     U_Master u;
     QVERIFY(showAndActivate(&u));
     typeCode(&u, QStringLiteral("2"));
-    const QString database = dir->database();
-    std::thread other([database] {
-      PgServer::instance().psql(database, QStringLiteral("BEGIN; UPDATE ユーザー SET 名前='PC-A' WHERE コード=2; "
-                                                         "SELECT pg_sleep(1.5); COMMIT;"));
-    });
-    // Until the other PC holds its uncommitted change.
-    QElapsedTimer waited;
-    waited.start();
-    while (PgServer::instance()
-               .psql(database, QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE query LIKE '%pg_sleep(1.5)%' "
-                                              "AND state = 'active' AND pid <> pg_backend_pid()"))
-               .trimmed() != QStringLiteral("1") &&
-           waited.elapsed() < 10000)
-      QTest::qWait(20);
-    QVERIFY(waited.elapsed() < 10000);
+    std::thread other;
+    QVERIFY(otherPcHolds(QStringLiteral("UPDATE ユーザー SET 名前='PC-A' WHERE コード=2"), &other));
     control<QLineEdit>(&u, QStringLiteral("備考"))->setText(QStringLiteral("PC-B"));
     dir->messages.answer(true);
     dir->messages.answer(false);

@@ -1,6 +1,7 @@
 // A server restarted in the middle of a session: the save that meets the
 // lost connection says so in Japanese with the server's text and keeps what
-// was typed; once the server is back the next save works without a restart.
+// was typed; once the server is back the next save works without a restart
+// and the lists follow other PCs again.
 // A connection lost between two writes of one save keeps neither.
 #include "masters/masterhelpers.h"
 #include "data/database.h"
@@ -62,6 +63,9 @@ class ServerFaultTest : public QObject {
     // The list beside the screen reads from the server again too.
     QCOMPARE(u.list()->data1()->rowCount(), 2);
     QCOMPARE(listCell(u, 1, 1), QStringLiteral("佐藤　一郎"));
+    // And it follows another PC's saves again.
+    dir.exec(QStringLiteral("INSERT INTO ユーザー (コード, 名前) VALUES (3, '高橋'); SELECT pg_notify('ashimemo', 'ユーザー')"));
+    QTRY_COMPARE_WITH_TIMEOUT(u.list()->data1()->rowCount(), 3, 10000);
   }
 
   // The deletion of a setting with its alignment record is one transaction:

@@ -2,6 +2,9 @@
 // in UTF-8 and Shift_JIS, and the refusal naming what Shift_JIS cannot hold.
 #include "app/childprocess.h"
 #include "data/csvexport.h"
+#include "data/database.h"
+#include "data/engine.h"
+#include "data/schema.h"
 #include "support/csvread.h"
 #include "support/fixture.h"
 #include "support/testmain.h"
@@ -80,6 +83,36 @@ class ExportTest : public QObject {
     QCOMPARE(cp932[2][settings[0].indexOf(QStringLiteral("FR_備考"))], QStringLiteral("吉野①"));
     QCOMPARE(cp932[2][settings[0].indexOf(QStringLiteral("FL_備考"))], remark);
     QCOMPARE(readCsv(sjis + QStringLiteral("/ユーザー.csv"), QStringLiteral("cp932"))[1][1], QStringLiteral("ｻﾄｳ ｲﾁﾛｳ"));
+  }
+
+  // The export writes values as the engine holds them; whatever a value is,
+  // the bytes are those of the same rows read as QVariants and encoded.
+  void writesOddValuesAsTheirTexts() {
+    DataDir dir;
+    dir.exec(QStringLiteral(
+        "INSERT INTO ユーザー (コード, 名前, 住所1, 住所2, 備考) VALUES "
+        "(1, CAST(X'EFBBBF616263' AS TEXT), CAST(X'C080' AS TEXT), CAST(X'EDA080' AS TEXT), 'a,\"b\"'), "
+        "(2, 12.5, 42, -7, X'00FF'), (-4, CAST(X'61EFBBBF' AS TEXT), CAST(X'E3' AS TEXT), 'x' || char(13), 1e20)"));
+    dir.exec(QStringLiteral(
+        "INSERT INTO セッティング (コード, 登録日, ユーザー, 車高調) VALUES (12, '2026/1/1', '0001', 3.0), "
+        "(13, '２０２６０５１２', -3, 2.5), (14, 20260512, 9007199254740993, 'ab'), (15, '20260512', 5, 99)"));
+    const QString file = dir.file(QStringLiteral("Setting.MDB"));
+    for (const QString& table : {schema::kUsers, schema::kSettings}) {
+      QStringList columns;
+      const auto rows = Database::readAll(makeFileEngine(file),
+                                          QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"コード\"").arg(table), &columns);
+      const QByteArray expected = csv::encode(table, columns, rows, csv::Encoding::Utf8).bytes;
+      QCOMPARE(csv::exportTable(file, table, csv::Encoding::Utf8).bytes, expected);
+      // A choice of rows (a narrowed list), in the order asked for.
+      const QList<qint64> chosen{2, 15, 1, 12, 99};
+      std::vector<std::vector<QVariant>> picked;
+      for (qint64 code : chosen)
+        for (const auto& row : rows)
+          if (row[0].toLongLong() == code) picked.push_back(row);
+      const csv::Encoded some = csv::exportTable(file, table, csv::Encoding::Utf8, &chosen);
+      QCOMPARE(some.bytes, csv::encode(table, columns, picked, csv::Encoding::Utf8).bytes);
+      QCOMPARE(some.rowCount, 2);
+    }
   }
 };
 

@@ -3,6 +3,7 @@
 // with their messages, the list and its double-click, F12, engine errors and
 // the copy dialog.
 #include "data/database.h"
+#include "data/rules.h"
 #include "screens/copydialog.h"
 #include "screens/fields.h"
 #include "screens/recordscreen.h"
@@ -64,7 +65,7 @@ class TinyScreen : public RecordScreen {
   void openCopyDialog() override {
     CopyDialogConfig c;
     c.caption = QStringLiteral("テスト複写");
-    c.codeWidth = 4;
+    c.codes = &UserCodes;
     c.selectSql = QStringLiteral("SELECT * FROM ユーザー WHERE コード=");
     c.refusal = QStringLiteral("すでに登録されているコード番号のユーザーにＣＯＰＹはできません！");
     c.whatIsCopied = QStringLiteral("画面のユーザーを指定番号にコピーします");
