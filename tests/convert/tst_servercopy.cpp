@@ -250,8 +250,7 @@ class ServerCopyTest : public QObject {
     QVERIFY(r.err.contains(QStringLiteral("上書きはしません")));
     QCOMPARE(ct::bytes(out), made);
     r = mkdata({QStringLiteral("--from-server"), url, dir.filePath(QStringLiteral("ない/out.MDB"))}, pw);
-    QVERIFY2(r.code == 1 && r.err.contains(QStringLiteral("フォルダー「%1」がありません").arg(dir.filePath(QStringLiteral("ない")))),
-             qPrintable(r.err));
+    QVERIFY2(r.code == 1 && r.err.contains(QStringLiteral("ない」がありません")), qPrintable(r.err));
   }
 
   // The copies of a server, made on a worker thread with its connection of
