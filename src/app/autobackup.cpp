@@ -149,6 +149,8 @@ void AutoBackup::start(Kind kind) {
 void AutoBackup::done() {
   worker_->deleteLater();
   worker_ = nullptr;
+  // The copy's progress window never stays over what is told of the copy.
+  if (progress_) progress_->hide();
   lastCopy_ = Clock::now();
   if (!result_.due) {
     Msg::logEvent(QStringLiteral("backup not due"));
@@ -213,7 +215,10 @@ void AutoBackup::waitForCopy() {
   progress.refuseCancel();
   progress.setMinimumWidth(360);
   progress.resize(progress.sizeHint());
-  QTimer::singleShot(400, &progress, &QWidget::show);
+  QTimer::singleShot(400, &progress, [this, &progress] {
+    if (worker_) progress.show();
+  });
+  progress_ = &progress;
   // A USB drive or a network share can take a while: say where the copy goes.
   QTimer second;
   connect(&second, &QTimer::timeout, &progress, [this, &progress, &second] {
@@ -224,6 +229,7 @@ void AutoBackup::waitForCopy() {
   });
   second.start(100);
   while (worker_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  progress_ = nullptr;
 }
 
 void AutoBackup::atClose() {

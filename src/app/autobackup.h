@@ -63,6 +63,7 @@ class AutoBackup : public QObject {
   const QString dataFile_;  // on a server, where the data file would be
   const QString what_;      // what messages call the records
   QThread* worker_ = nullptr;
+  QWidget* progress_ = nullptr;  // shown while waitForCopy() waits for the worker
   Kind kind_ = Kind::Daily;
   backup::Result result_;
   QString second_;  // the second place, or empty

@@ -54,7 +54,8 @@ DbError::DbError(QString m, QString d)
 QString DbError::userText() const { return withEngineDetail(message, detail); }
 
 QString withEngineDetail(const QString& message, const QString& engineText) {
-  const QString detail = engineText.trimmed();
+  // On one line: libpq breaks its own text with a newline and a tab.
+  const QString detail = engineText.simplified();
   return detail.isEmpty() ? message : message + QStringLiteral("\n詳細: ") + detail;
 }
 

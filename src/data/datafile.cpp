@@ -4,6 +4,7 @@
 #include "data/numfmt.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 QString lastOpenError;
@@ -20,6 +21,12 @@ bool FileExists(const QString& path) {
 int OpenDataFile() {
   lastOpenError.clear();
   lastOpenDamaged = false;
+  // A folder of that name is there, not missing: nothing may be restored over it.
+  if (QFileInfo(kDataFileName).isDir()) {
+    lastOpenError = QStringLiteral("「Setting.MDB」はファイルではなくフォルダーです。"
+                                   "別の名前に変えるか移動して、データファイルを置いてください。");
+    return 2;
+  }
   if (!FileExists(kDataFileName)) return 1;
   switch (Database::open(kDataFileName, &lastOpenError, &lastOpenDamaged)) {
     case Database::Opened: return 0;

@@ -113,7 +113,7 @@ Check checkConnection(sqlite3* db, Depth depth) {
 Check checkDataFile(const QString& path) {
   if (!QFileInfo(path).isFile()) {
     Check missing;
-    missing.problem = QStringLiteral("ファイルがありません。");
+    missing.problem = QFileInfo(path).isDir() ? QStringLiteral("ファイルではなくフォルダーです。") : QStringLiteral("ファイルがありません。");
     return missing;
   }
   sqlite3* db = nullptr;

@@ -58,6 +58,11 @@ bool isDirectory(const QByteArray& path, dev_t* device) {
 bool ready(const QString& folder, QString* problem) {
   const QByteArray native = QFile::encodeName(folder);
   if (isDirectory(native, nullptr)) return true;
+  struct stat st;
+  if (::stat(native.constData(), &st) == 0) {
+    *problem = QStringLiteral("フォルダーではなくファイルです。「Ashimemo.ini」の second= にフォルダーを指定してください。");
+    return false;
+  }
   const QString parent = QFileInfo(folder).absolutePath();
   dev_t own = 0, above = 0;
   const bool mounted = parent != QFileInfo(parent).absolutePath() &&

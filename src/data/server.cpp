@@ -48,8 +48,15 @@ QString ServerUrl::display() const {
 }
 
 bool parseServerUrl(const QString& text, ServerUrl* url, QString* error) {
+  // The text as the user wrote it, less any password (between the user
+  // name's colon and the last "@"), so that they recognise what to mend.
+  QString shown = text.trimmed();
+  const qsizetype at = shown.lastIndexOf(u'@');
+  const qsizetype scheme = shown.indexOf(QStringLiteral("://"));
+  const qsizetype colon = shown.indexOf(u':', scheme >= 0 && scheme < at ? scheme + 3 : 0);
+  if (at >= 0 && colon >= 0 && colon < at) shown.remove(colon, at - colon);
   const auto fail = [&](const QString& why) {
-    if (error) *error = QStringLiteral("サーバーの指定「%1」が正しくありません（%2）。").arg(text.section(u'@', -1), why);
+    if (error) *error = QStringLiteral("サーバーの指定「%1」が正しくありません（%2）。").arg(shown, why);
     return false;
   };
   static const QRegularExpression shape(QStringLiteral(R"(^postgres(?:ql)?://([^@/]+)@(\[[^\]/]+\]|[^:/@\[\]]+)(?::([0-9]{1,5}))?/([^/?#]+)$)"));

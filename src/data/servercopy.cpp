@@ -457,6 +457,10 @@ Result fromServer(const ServerUrl& url, const QString& password, const QString& 
     return r;
   }
   const QFileInfo target(file);
+  if (!target.absoluteDir().exists()) {
+    r.problem = QStringLiteral("フォルダー「%1」がありません。").arg(QDir::toNativeSeparators(target.absolutePath()));
+    return r;
+  }
   const QString temp = target.absoluteDir().filePath(QStringLiteral(".%1-%2.tmp").arg(
       target.fileName(), QUuid::createUuid().toString(QUuid::WithoutBraces).left(8)));
   auto fail = [&](const QString& text) {

@@ -3,10 +3,13 @@
 // generations by date, failures told once, restore after damage, deletion
 // and replacement, and kills in the middle of a copy or a restore; the
 // second place (a folder on another drive) beside "バックアップ".
+#include "app/autobackup.h"
 #include "childprocess.h"
 #include "data/backup.h"
 #include "data/newfile.h"
 #include "data/schema.h"
+#include "screens/progresswindow.h"
+#include "support/fixture.h"
 #include "support/testmain.h"
 
 #include <QFileInfo>
@@ -453,7 +456,12 @@ class BackupTest : public QObject {
     QVERIFY(QDir().mkpath(nowhere.filePath(QStringLiteral("USB"))));
     Drive readOnly("ro,size=1m"), full("size=64k");
     QList<Case> cases{{"missing", nowhere.filePath(QStringLiteral("USB/Ashimemo")), QStringLiteral("見つかりません"),
-                       [&] { return QDir().mkpath(nowhere.filePath(QStringLiteral("USB/Ashimemo"))); }}};
+                       [&] { return QDir().mkpath(nowhere.filePath(QStringLiteral("USB/Ashimemo"))); }},
+                      // A file where the folder is named is said to be a file.
+                      {"file", nowhere.filePath(QStringLiteral("file")), QStringLiteral("フォルダーではなくファイルです"), [&] {
+                         return QFile::remove(nowhere.filePath(QStringLiteral("file"))) && QDir().mkpath(nowhere.filePath(QStringLiteral("file")));
+                       }}};
+    write(nowhere.filePath(QStringLiteral("file")), "not a folder");
     // Permission bits do not stop root; a file system mounted read-only does.
     if (readOnly.mounted)
       cases.append({"read-only", readOnly.dir.path(), QStringLiteral("読み取り専用"), [&] { return readOnly.remount("rw,size=1m"); }});
@@ -510,6 +518,26 @@ class BackupTest : public QObject {
     }
   }
 
+  // A failed closing copy is told with no progress window left over the message.
+  void aFailedCopyIsToldWithItsProgressWindowGone() {
+    DataDir dir;
+    write(dir.file(safefile::kBackupFolderName), "");  // the copies folder cannot be made
+    struct Seam : MessageSeam {
+      int told = 0, covered = 0;
+      bool show(const MessageRequest&) override {
+        QTest::qWait(600);  // while the user reads it
+        for (QWidget* w : QApplication::topLevelWidgets()) covered += dynamic_cast<ProgressWindow*>(w) && w->isVisible();
+        ++told;
+        return true;
+      }
+    } seam;
+    Msg::setSeam(&seam);
+    QWidget window;
+    AutoBackup(&window).atClose();
+    Msg::setSeam(&dir.messages);
+    QVERIFY(seam.told == 1 && seam.covered == 0);
+  }
+
   void thinningCountsOnlyCopiesThatCheckOut() {
     // Yesterday's good 09:00 copy and a cut-off file named like its 18:00 copy.
     Place place;
@@ -549,6 +577,12 @@ class BackupTest : public QObject {
                                     [&] { sql(place.file(kData), "UPDATE ユーザー SET 名前='変更'"); });
     QVERIFY2(log.contains(QStringLiteral("backup not due")) && log.contains(QStringLiteral("backup made Setting-20261208-0930.MDB")),
              qPrintable(log.join(u'\n')));
+
+    // Listed after the copies made up to now, marked.
+    QProcess* list = mkdata(place, {QStringLiteral("--backups"), place.work.path()}, {nowEnv(QStringLiteral("2026-12-08T12:00"))});
+    QVERIFY(list->waitForFinished(10000));
+    const QStringList listed = QString::fromLocal8Bit(list->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY2(listed.size() == 4 && listed[3].contains(QStringLiteral("20271208-0900.MDB  ※日時が現在より後")), qPrintable(listed.join(u'\n')));
 
     // With the data file unusable, this morning's copy is offered before
     // the future one, which is offered, with its date as it is, only alone.

@@ -15,6 +15,12 @@ class StartupTest : public QObject {
     QVERIFY(p->waitForFinished(10000));
     QCOMPARE(p->exitCode(), 1);
     QCOMPARE(lines(log), QStringList{QStringLiteral("Ashimemo\tデータファイル「Setting.MDB」がありません\tOK\tNone")});
+
+    // A folder of that name is not a missing file: it is named, and stays.
+    QVERIFY(QDir(place.work.path()).mkdir(QStringLiteral("Setting.MDB")));
+    log.clear();
+    QVERIFY(place.start(this, &log)->waitForFinished(10000));
+    QVERIFY2(lines(log).size() == 1 && lines(log)[0].contains(QStringLiteral("ファイルではなくフォルダーです")), qPrintable(log));
   }
 
   void unusableDataFileEndsAndIsLeftUntouched() {

@@ -166,6 +166,8 @@ class ServerCopyTest : public QObject {
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(QStringLiteral("「セッティング」コード 2 の「ユーザー」はサーバーにそのまま移せません（整数ではありません）")), qPrintable(r.err));
     QVERIFY(!hasOurTables(empty));
+    r = mkdata({QStringLiteral("--to-server"), dir.path(), server.url(empty)});  // the folder, not the file
+    QVERIFY2(r.code == 1 && r.err.contains(QStringLiteral("フォルダーです")), qPrintable(r.err));
   }
 
   // A Jet-format file goes through the conversion straight to the server;
@@ -249,6 +251,8 @@ class ServerCopyTest : public QObject {
     QCOMPARE(r.code, 1);
     QVERIFY(r.err.contains(QStringLiteral("上書きはしません")));
     QCOMPARE(ct::bytes(out), made);
+    r = mkdata({QStringLiteral("--from-server"), url, dir.filePath(QStringLiteral("ない/out.MDB"))}, pw);
+    QVERIFY2(r.code == 1 && r.err.contains(QStringLiteral("ない」がありません")), qPrintable(r.err));
   }
 
   // The copies of a server, made on a worker thread with its connection of

@@ -45,7 +45,7 @@ done
 
 # Dependencies: the libraries found by dpkg-shlibdeps and what is loaded at run time.
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 libqt6sql6 libsqlite3-0 libqt6sql6-sqlite fonts-ipafont-gothic fonts-ipafont-mincho \
+for p in libqt6widgets6 libqt6sql6 libsqlite3-0 libqt6sql6-sqlite libqt6sql6-psql libpq5 fonts-ipafont-gothic fonts-ipafont-mincho \
     qt6-translations-l10n xdg-user-dirs libmdb3; do
   [[ ",$depends," =~ ,\ ?$p[\ ,] ]] || fail "Depends lacks $p: $depends"
 done

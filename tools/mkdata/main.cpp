@@ -47,10 +47,18 @@ int listBackups(const QString& dir) {
   const QString second = secondplace::folderFor(dataFile, &unreadable);
   if (!unreadable.isEmpty())
     say(stderr, unreadable + QStringLiteral("2か所目のバックアップ先は表示できません。"));
-  if (!second.isEmpty() && !QFileInfo(second).isDir())
+  if (!second.isEmpty() && QFileInfo(second).isFile())
+    say(stderr, QStringLiteral("2か所目のバックアップ先「%1」はフォルダーではなくファイルです。"
+                               "「Ashimemo.ini」の second= にフォルダーを指定してください。").arg(second));
+  else if (!second.isEmpty() && !QFileInfo(second).isDir())
     say(stderr, QStringLiteral("2か所目のバックアップ先「%1」が見つかりません（USB ドライブがつながっていないか、"
                                "ネットワークのフォルダーに接続できません）。").arg(second));
-  const QList<backup::Copy> copies = secondplace::copiesOfBoth(dataFile, second);
+  // Copies dated after now (made while the clock was ahead) cannot be newer
+  // than today's work: they come last, marked, as the start-up offer does.
+  const QDateTime now = Clock::now();
+  QList<backup::Copy> copies, later;
+  for (const backup::Copy& c : secondplace::copiesOfBoth(dataFile, second)) (c.when <= now ? copies : later).append(c);
+  copies += later;
   const QString where = second.isEmpty()
       ? QStringLiteral("「%1」").arg(safefile::backupFolder(dataFile))
       : QStringLiteral("「%1」と「%2」").arg(safefile::backupFolder(dataFile), second);
@@ -76,6 +84,7 @@ int listBackups(const QString& dir) {
                        .arg(c.when.toString(QStringLiteral("yyyy/MM/dd HH:mm")), kind,
                             locale.toString((QFileInfo(c.path).size() + 1023) / 1024), settings, verdict,
                             QFileInfo(c.path).fileName());
+    if (c.when > now) line += QStringLiteral("  ※日時が現在より後です（時計が違っていたときのもの）");
     if (!second.isEmpty()) line += QStringLiteral("  場所: %1").arg(QFileInfo(c.path).absolutePath());
     say(stdout, line);
   }
