@@ -73,6 +73,15 @@ struct ServerRecords {
     ini.write("[server]\nurl=" + url.toUtf8() + "\n");
     ok = true;
   }
+  // Makes the server's working folder current with the records open, as
+  // the program starts there; returns the folder that was current.
+  QString enter() {
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(serverDir.path());
+    open();
+    InitMonthDays();
+    return old;
+  }
   void open() {
     ServerUrl u;
     parseServerUrl(url, &u);
@@ -86,10 +95,7 @@ struct ServerRecords {
 ASHIMEMO_BENCH(serverRecords, "server records") {
   ServerRecords records;
   if (!records.ok) return;
-  const QString old = QDir::currentPath();
-  QDir::setCurrent(records.serverDir.path());
-  records.open();
-  InitMonthDays();
+  const QString old = records.enter();
   YesSeam yes;
   Msg::setSeam(&yes);
   {
@@ -332,10 +338,7 @@ bool runUntilQuit(QEventLoop& loop, const std::function<bool()>& done, int ms) {
 ASHIMEMO_BENCH(listFollows, "server list follows") {
   ServerRecords records;
   if (!records.ok) return;
-  const QString old = QDir::currentPath();
-  QDir::setCurrent(records.serverDir.path());
-  records.open();
-  InitMonthDays();
+  const QString old = records.enter();
   {
     QProcess other;
     other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-pc"), records.url});
